@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace nesmo {
+
+// The capture file "scratch.txt" of a running download. Every line is appended
+// to the file and kept in memory as well, so that a file that cannot be written
+// loses nothing: the download still ends on the Data text page.
+class DownloadCapture {
+public:
+    explicit DownloadCapture(QString path = QStringLiteral("scratch.txt"));
+
+    // Starts afresh (a capture still open is closed first). False when the file
+    // could not be created; the capture then runs in memory only.
+    bool start();
+    void writeLine(const QByteArray& line);
+    void flush();
+    void close();
+
+    bool isOpen() const { return open_; }
+    const QByteArray& text() const { return text_; }
+    QString path() const { return file_.fileName(); }
+    // Set once per capture by the first failure; cleared by start().
+    QString error() const { return error_; }
+    bool takeErrorToReport();
+
+private:
+    void fail();
+
+    QFile file_;
+    QByteArray text_;
+    QString error_;
+    bool open_ = false;
+    bool errorReported_ = false;
+};
+
+}  // namespace nesmo

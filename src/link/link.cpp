@@ -1,0 +1,177 @@
+#include "link/link.h"
+
+namespace nesmo {
+
+namespace {
+constexpr quint32 kPreviousReplyWaitTicks = 10;  // 550 ms
+constexpr int kPanelPollMs = 2000;
+constexpr int kWatchdogMs = 3000;
+}  // namespace
+
+Link::Link(AppState& state, InstrumentView& view, QObject* parent, const TickClock* clock)
+    : QObject(parent),
+      state_(state),
+      clock_(clock ? *clock : ownClock_),
+      replyTimer_(clock_),
+      port_(std::make_unique<Port>(state.NetworkMode, this))
+{
+    ReceiveHost& host = *this;
+    receive_ = std::make_unique<ReceivePath>(state_, queue_, view, host, capture_);
+    parser_ = std::make_unique<ReplyParser>(state_, queue_, view, *receive_);
+    receive_->setParser([this] { parser_->ParseReplies(); });
+
+    timer1_.setInterval(kPanelPollMs);
+    connect(&timer1_, &QTimer::timeout, this, &Link::onTimer1);
+    timer1_.start();
+    timer2_.setInterval(kWatchdogMs);
+    connect(&timer2_, &QTimer::timeout, this, &Link::onTimer2);
+
+    connect(port_.get(), &Port::readyRead, this, &Link::onReadyRead);
+    connect(port_.get(), &Port::linkLost, this, [this](const QString& reason) {
+        linkBroken_ = true;
+        wake();
+        emit linkLost(reason);
+    });
+}
+
+Link::~Link()
+{
+    // The parser and the receive path refer to each other and to members above.
+    parser_.reset();
+    receive_.reset();
+}
+
+void Link::setTerminalVisibility(std::function<bool()> get, std::function<void(bool)> set)
+{
+    terminalVisibleGet_ = std::move(get);
+    terminalVisibleSet_ = std::move(set);
+}
+
+void Link::setTerminalVisible(bool visible)
+{
+    if (terminalVisibleSet_) terminalVisibleSet_(visible);
+}
+
+void Link::terminalWrite(const char* data, qsizetype n)
+{
+    terminal_.write(data, n);
+    emit terminalChanged();
+}
+
+void Link::showInTerminal(const QByteArray& text) { terminalWrite(text.constData(), text.size()); }
+
+void Link::promptReceived()
+{
+    // In network mode every command runs over a connection of its own.
+    if (state_.NetworkMode) port_->close();
+}
+
+void Link::onReadyRead()
+{
+    const QByteArray bytes = port_->readAll();
+    if (!bytes.isEmpty()) deliver(bytes);
+}
+
+void Link::deliver(const QByteArray& bytes)
+{
+    receivedSinceSend_ += static_cast<quint64>(bytes.size());
+    receive_->onCharactersAvailable(bytes.constData(), bytes.size());
+    wake();
+}
+
+void Link::onTimer1()
+{
+    timer1_.stop();
+    if (port_->isOpen() && state_.ReplyComplete && panelVisible_ && panelVisible_())
+        SendCommand(QByteArray(cmd::kDisplayPoll));
+}
+
+void Link::onTimer2()
+{
+    state_.ReplyComplete = true;
+    timer2_.stop();
+    wake();
+}
+
+void Link::wake()
+{
+    for (QEventLoop* loop : std::as_const(waiters_)) loop->quit();
+}
+
+void Link::waitForReplyOrTimeout()
+{
+    // Blocks in the event loop, not on the processor: woken by received data, the
+    // watchdog, a lost link or the reply timer's own deadline.
+    while (!state_.ReplyComplete && !replyTimer_.expired() && !linkBroken_) {
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        deadline.start(static_cast<int>(qMax<qint64>(1, replyTimer_.remainingMs())));
+        waiters_.append(&loop);
+        loop.exec();
+        waiters_.removeOne(&loop);
+    }
+}
+
+int Link::SendCommand(const QByteArray& text)
+{
+    if (!port_->isOpen() && !state_.NetworkMode) return 0;
+    if (linkBroken_) {
+        // The port broke since the last exchange: whatever was pending will not come.
+        linkBroken_ = false;
+        state_.ReplyComplete = true;
+    }
+
+    if (!state_.ReplyComplete) {
+        // A reply is still arriving: give it a little time to end.
+        replyTimer_.start(kPreviousReplyWaitTicks);
+        waitForReplyOrTimeout();
+        if (!state_.ReplyComplete) return 0;
+    }
+
+    if (!text.isEmpty()) {
+        state_.ReplyComplete = false;
+        showInTerminal(text);
+        receivedSinceSend_ = 0;
+        linkBroken_ = false;
+        if (!port_->write(text)) {
+            // Nothing went out, so no reply can come.
+            state_.ReplyComplete = true;
+            return 0;
+        }
+    }
+    receive_->clearLine();
+    replyTimer_.start(static_cast<quint32>(state_.ReplyTimeoutTicks));
+    waitForReplyOrTimeout();
+
+    if (linkBroken_) {
+        // The port broke (device gone, connection refused): no more reply can come.
+        linkBroken_ = false;
+        state_.ReplyComplete = true;
+        return 0;
+    }
+    if (!replyTimer_.expired()) {
+        if (!timer1_.isActive()) timer1_.start();
+    } else if (!state_.ReplyComplete && receivedSinceSend_ == 0 && !text.isEmpty()) {
+        // Not a byte came back: the exchange is over. Leaving the reply pending
+        // would silently block every later command.
+        state_.ReplyComplete = true;
+        return 0;
+    }
+    return state_.ReplyComplete ? 1 : 0;
+}
+
+void Link::resetExchange()
+{
+    state_.ReplyComplete = true;
+    receive_->clearLine();
+}
+
+void Link::markReplyComplete()
+{
+    state_.ReplyComplete = true;
+    wake();
+}
+
+}  // namespace nesmo

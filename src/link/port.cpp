@@ -1,0 +1,230 @@
+#include "link/port.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+
+namespace nesmo {
+
+namespace {
+
+bool defaultAccessCheck(const QString& device)
+{
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+}
+
+QString groupOf(const QString& device)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0) return QStringLiteral("dialout");
+    if (const group* g = ::getgrgid(st.st_gid)) return QString::fromLocal8Bit(g->gr_name);
+    return QString::number(st.st_gid);
+}
+
+QString currentUser()
+{
+    if (const passwd* pw = ::getpwuid(::getuid())) return QString::fromLocal8Bit(pw->pw_name);
+    return QStringLiteral("$USER");
+}
+
+}  // namespace
+
+Port::Port(bool networkMode, QObject* parent)
+    : QObject(parent), network_(networkMode), access_(defaultAccessCheck)
+{
+    if (network_) {
+        socket_ = new QTcpSocket(this);
+        connect(socket_, &QTcpSocket::readyRead, this, &Port::readyRead);
+        connect(socket_, &QTcpSocket::connected, this, [this] {
+            lostReported_ = false;
+            emit networkConnected();
+        });
+        connect(socket_, &QTcpSocket::disconnected, this, &Port::networkDisconnected);
+        connect(socket_, &QTcpSocket::errorOccurred, this, &Port::onSocketError);
+    } else {
+        serial_ = new QSerialPort(this);
+        serial_->setReadBufferSize(4096);
+        connect(serial_, &QSerialPort::readyRead, this, &Port::readyRead);
+        connect(serial_, &QSerialPort::errorOccurred, this, &Port::onSerialError);
+    }
+}
+
+Port::~Port() = default;
+
+bool Port::isOpen() const
+{
+    if (network_) return socket_->state() != QAbstractSocket::UnconnectedState;
+    return serial_->isOpen();
+}
+
+bool Port::open()
+{
+    error_ = {};
+    return network_ ? openNetwork() : openSerial();
+}
+
+Port::OpenError Port::classifySerialFailure(QSerialPort::SerialPortError e, const QString& device,
+                                            const QString& detail) const
+{
+    OpenError err;
+    err.device = device;
+    switch (e) {
+        case QSerialPort::DeviceNotFoundError:
+            err.kind = Failure::NotFound;
+            err.text = QStringLiteral("Com port does not exist");
+            break;
+        case QSerialPort::PermissionError:
+            // A port held by another program and a port this user may not use are
+            // reported alike; the device's access rights tell them apart.
+            if (access_ && !access_(device)) {
+                const QString group = groupOf(device);
+                err.kind = Failure::PermissionDenied;
+                err.text = QStringLiteral(
+                               "No permission to use the serial port %1.\n"
+                               "The device belongs to the group \"%2\". Give your user access "
+                               "with\n    sudo usermod -aG %2 %3\nthen log out and in again.")
+                               .arg(device, group, currentUser());
+            } else {
+                err.kind = Failure::Busy;
+                err.text = QStringLiteral("This com port is already busy");
+            }
+            break;
+        default:
+            err.kind = Failure::Other;
+            err.text = QStringLiteral("The serial port %1 could not be opened: %2").arg(device, detail);
+            break;
+    }
+    return err;
+}
+
+bool Port::openSerial()
+{
+    if (serial_->isOpen()) return true;
+    if (number_ == 0) {
+        const std::optional<int> chosen = chooser_ ? chooser_() : std::nullopt;
+        if (!chosen) {
+            error_ = {Failure::NoSelection, QString(), QStringLiteral("No serial port was selected.")};
+            return false;
+        }
+        number_ = *chosen;
+    }
+    const QString device = map_.devicePath(number_);
+    if (!QFileInfo::exists(device)) {
+        error_ = classifySerialFailure(QSerialPort::DeviceNotFoundError, device, QString());
+        return false;
+    }
+    serial_->setPortName(device);
+    if (!serial_->open(QIODevice::ReadWrite)) {
+        error_ = classifySerialFailure(serial_->error(), device, serial_->errorString());
+        serial_->clearError();
+        return false;
+    }
+    serial_->setBaudRate(19200);
+    serial_->setDataBits(QSerialPort::Data8);
+    serial_->setParity(QSerialPort::NoParity);
+    serial_->setStopBits(QSerialPort::OneStop);
+    serial_->setFlowControl(QSerialPort::NoFlowControl);
+    // A pseudo-terminal refuses the modem lines; a real port takes them.
+    serial_->setDataTerminalReady(true);
+    serial_->setRequestToSend(false);
+    serial_->clearError();
+    lostReported_ = false;
+    return true;
+}
+
+bool Port::openNetwork()
+{
+    if (socket_->state() != QAbstractSocket::UnconnectedState) return true;
+    socket_->connectToHost(host_, tcpPort_);
+    return true;
+}
+
+void Port::close()
+{
+    if (network_) {
+        if (socket_->state() != QAbstractSocket::UnconnectedState) {
+            socket_->disconnectFromHost();
+            if (socket_->state() != QAbstractSocket::UnconnectedState) socket_->abort();
+        }
+    } else if (serial_->isOpen()) {
+        serial_->close();
+    }
+}
+
+bool Port::write(const QByteArray& data)
+{
+    if (network_) {
+        if (socket_->state() == QAbstractSocket::UnconnectedState) {
+            if (!autoOpen_) return false;
+            socket_->connectToHost(host_, tcpPort_);
+        }
+        // Written as soon as the connection stands.
+        return socket_->write(data) == data.size();
+    }
+    if (!serial_->isOpen()) {
+        if (!autoOpen_ || !openSerial()) return false;
+    }
+    return serial_->write(data) == data.size();
+}
+
+QByteArray Port::readAll() { return network_ ? socket_->readAll() : serial_->readAll(); }
+
+void Port::discardBuffers()
+{
+    if (network_) {
+        socket_->readAll();
+    } else if (serial_->isOpen()) {
+        serial_->clear(QSerialPort::AllDirections);
+        serial_->readAll();
+        serial_->clearError();
+    }
+}
+
+void Port::onSerialError(QSerialPort::SerialPortError e)
+{
+    // Only a device that goes away while open breaks the link; refused modem-line
+    // or buffer requests of a pseudo-terminal are harmless.
+    if (e != QSerialPort::ResourceError || !serial_->isOpen()) return;
+    const QString reason = QStringLiteral("The serial port %1 was lost: %2")
+                               .arg(serial_->portName(), serial_->errorString());
+    serial_->clearError();
+    serial_->close();
+    if (!lostReported_) {
+        lostReported_ = true;
+        emit linkLost(reason);
+    }
+}
+
+void Port::onSocketError(QAbstractSocket::SocketError e)
+{
+    // The instrument closing the connection after its reply is how network mode works.
+    if (e == QAbstractSocket::RemoteHostClosedError) return;
+    const QString reason = QStringLiteral("The network connection to %1:%2 failed: %3")
+                               .arg(host_)
+                               .arg(tcpPort_)
+                               .arg(socket_->errorString());
+    socket_->abort();
+    if (!lostReported_) {
+        lostReported_ = true;
+        emit linkLost(reason);
+    }
+}
+
+Port::Probe Port::probe(const QString& device) const
+{
+    if (!QFileInfo::exists(device)) return Probe::Unavailable;
+    QSerialPort trial;
+    trial.setPortName(device);
+    if (trial.open(QIODevice::ReadWrite)) {
+        trial.close();
+        return Probe::Available;
+    }
+    if (trial.error() == QSerialPort::PermissionError)
+        return (!access_ || access_(device)) ? Probe::Busy : Probe::NoPermission;
+    return Probe::Unavailable;
+}
+
+}  // namespace nesmo

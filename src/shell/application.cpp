@@ -1,0 +1,34 @@
+#include "shell/application.h"
+
+#include <exception>
+
+#include "core/dialogs.h"
+
+namespace nesmo {
+
+NesmoApplication::NesmoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool NesmoApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        if (dialogs_) dialogs_->error(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        if (dialogs_) dialogs_->error(QStringLiteral("An unknown error occurred."));
+    }
+    return false;
+}
+
+void runGuarded(Dialogs& dialogs, const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        dialogs.error(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        dialogs.error(QStringLiteral("An unknown error occurred."));
+    }
+}
+
+}  // namespace nesmo

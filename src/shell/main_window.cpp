@@ -1,0 +1,285 @@
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShowEvent>
+
+#include "auxiliary/about_window.h"
+#include "config/config_page.h"
+#include "logged_data/data_graph_page.h"
+#include "logged_data/data_text_page.h"
+#include "maintenance/site_list_page.h"
+#include "panel/panel_window.h"
+#include "shell/application.h"
+#include "shell/main_page.h"
+#include "shell/window_view.h"
+
+namespace nesmo {
+
+MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& settingsPath,
+                       const QStringList& arguments)
+    : state_(state), dialogs_(dialogs), settings_(settingsPath)
+{
+    setObjectName(QStringLiteral("TFormMain"));
+    setWindowTitle(QStringLiteral("Nesmo Port"));
+    setMinimumSize(600, 460);
+    setFont(QFont(QStringLiteral("Arial"), 9));
+
+    // The link's kind (serial port or TCP) follows the command line.
+    applyCommandLine(arguments, state_);
+
+    view_ = std::make_unique<WindowView>(dialogs_);
+    link_ = std::make_unique<Link>(state_, *view_);
+
+    panel_ = new PanelWindow(this);
+    pages_ = new QTabWidget;
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setAccessibleName(QStringLiteral("Pages"));
+    mainPage_ = new MainPage(state_, *link_, dialogs_, *panel_);
+    dataTextPage_ = new DataTextPage(state_, *link_, dialogs_);
+    dataGraphPage_ = new DataGraphPage;
+    configPage_ = new ConfigPage;
+    siteListPage_ = new SiteListPage;
+    const struct {
+        QWidget* page;
+        const char* name;
+        const char* caption;
+    } pages[] = {{mainPage_, "Tab1", "Main"},
+                 {dataTextPage_, "Tab2", "Data text"},
+                 {dataGraphPage_, "Tab3", "Data graph"},
+                 {configPage_, "Tab4", "Configure instrument"},
+                 {siteListPage_, "TabSheet1", "Site List"}};
+    for (const auto& p : pages) {
+        p.page->setObjectName(QString::fromLatin1(p.name));
+        p.page->setAccessibleName(QString::fromLatin1(p.caption));
+        p.page->setAccessibleDescription(QString::fromLatin1(p.name));
+        pages_->addTab(p.page, QString::fromLatin1(p.caption));
+    }
+    setCentralWidget(pages_);
+    view_->attach(this, mainPage_, dataTextPage_, configPage_, panel_);
+
+    link_->setTerminalVisibility([this] { return dataTextPage_->terminalShown(); },
+                                 [this](bool shown) { dataTextPage_->setTerminalShown(shown); });
+    link_->setPanelVisible([this] { return panel_->isVisible(); });
+
+    buildMenus();
+    connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
+    connect(dataTextPage_, &DataTextPage::terminalShownChanged, this, [this](bool shown) {
+        comTerminalAction_->setChecked(shown);
+        if (shown) ViewTextExecute();
+    });
+
+    readSettings();
+    FormCreate(arguments);
+
+    about_ = new AboutWindow(this);
+
+    resize(760, 560);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+MainWindow::~MainWindow()
+{
+    // The pages refer to the link; destroy them first.
+    delete takeCentralWidget();
+}
+
+void MainWindow::applyCommandLine(const QStringList& arguments, AppState& state)
+{
+    for (const QString& arg : arguments) {
+        const QString word = arg.toLower();
+        if (word == QLatin1String("net")) state.NetworkMode = true;
+        // "auto485": the port's RS-485 transmit control stays off, as it is anyway.
+    }
+}
+
+void MainWindow::readSettings()
+{
+    const SetupSettings s = settings_.readSetup();
+    Port& port = link_->port();
+    const QMap<int, QString> ports = settings_.readPorts();
+    for (auto it = ports.cbegin(); it != ports.cend(); ++it)
+        port.portMap().setExplicit(it.key(), it.value());
+    port.setPortNumber(qBound(0, s.ComPort, 65535));
+    state_.BaudRate = 19200;
+    mainPage_->DeviceNOEdit()->setText(QString::number(s.DeviceNumber));
+    mainPage_->DeviceCheckBox()->setChecked(s.DeviceFilter);
+    state_.SiteFileName = s.SiteFile;
+    dataTextPage_->setCaptureFileName(s.TerminalCaptureFile);
+}
+
+void MainWindow::FormCreate(const QStringList& arguments)
+{
+    state_.Downloading = false;
+    state_.CurrentFileName = QStringLiteral("Untitled.csv");
+    applyCommandLine(arguments, state_);
+    mainPage_->NetworkBox()->setVisible(state_.NetworkMode);
+    if (state_.NetworkMode) {
+        mainPage_->NetAddress()->setText(link_->port().hostAddress());
+        mainPage_->NetPort()->setText(QString::number(link_->port().tcpPort()));
+        state_.ReplyTimeoutTicks = 180;
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    // The first showing opens the link once the window is on the screen.
+    QMetaObject::invokeMethod(
+        this, [this] { runGuarded(dialogs_, [this] { FormShow(); }); }, Qt::QueuedConnection);
+}
+
+void MainWindow::FormShow()
+{
+    state_.BaudRate = 19200;
+    mainPage_->SetConnection(link_->port().portNumber() != 0);
+    link_->receivePath().clearLine();
+    link_->queue().clear();
+    mainPage_->DeviceNOSet();
+    ViewMainExecute();
+    dataTextPage_->TagSelectPanel()->hide();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever other window is shown.
+    panel_->hide();
+    if (about_) about_->hide();
+    QCoreApplication::quit();
+}
+
+void MainWindow::FormClose()
+{
+    if (closed_) return;
+    closed_ = true;
+    SetupSettings s;
+    s.ComPort = link_->port().portNumber();
+    bool ok = false;
+    s.DeviceNumber = mainPage_->DeviceNOEdit()->text().trimmed().toInt(&ok);
+    if (!ok) s.DeviceNumber = 1;
+    s.DeviceFilter = mainPage_->DeviceCheckBox()->isChecked();
+    s.TerminalCaptureFile = dataTextPage_->captureFileName();
+    s.SiteFile = state_.SiteFileName;
+    QString error;
+    if (!settings_.writeSetup(s, &error) ||
+        !settings_.writePorts(link_->port().portMap().explicitEntries(), &error))
+        dialogs_.message(QStringLiteral("The settings could not be saved to %1:\n%2")
+                             .arg(settings_.path(), error));
+    link_->markReplyComplete();
+    link_->port().close();
+    link_->terminal().stopCapture();
+}
+
+QAction* MainWindow::action(const char* objectName) const
+{
+    return findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+QAction* MainWindow::addAction(QMenu* menu, const char* objectName, const QString& caption,
+                               std::function<void()> handler)
+{
+    auto* a = new QAction(caption, this);
+    a->setObjectName(QString::fromLatin1(objectName));
+    if (handler) {
+        connect(a, &QAction::triggered, this,
+                [this, handler] { runGuarded(dialogs_, handler); });
+    } else {
+        // Its operation comes with a later part of the program.
+        a->setEnabled(false);
+    }
+    menu->addAction(a);
+    return a;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    addAction(file, "FileNew", QStringLiteral("&Get data from Nesmo-7"));
+    QMenu* del = file->addMenu(QStringLiteral("&Delete data from Nesmo-7"));
+    del->setObjectName(QStringLiteral("Delete1"));
+    addAction(del, "Selectatag1", QStringLiteral("&Select a tag"));
+    addAction(del, "Clearalltags1", QStringLiteral("Clear &all tags"));
+    file->addSeparator();
+    addAction(file, "FileOpen", QStringLiteral("&Open from file"));
+    addAction(file, "FileSave", QStringLiteral("&Save"));  // has no operation
+    addAction(file, "FileSaveAs", QStringLiteral("Save &As"));
+    file->addSeparator();
+    addAction(file, "FilePrint", QStringLiteral("&Print"));
+    file->addSeparator();
+    QMenu* update = file->addMenu(QStringLiteral("&Update Nesmo-7 firmware"));
+    update->setObjectName(QStringLiteral("Updatefirmware1"));
+    addAction(update, "Backupsettings1", QStringLiteral("&Backup settings"));
+    addAction(update, "Loadnewfirmware1", QStringLiteral("&Load new firmware"));
+    addAction(update, "Restoresettings1", QStringLiteral("&Restore settings"));
+    addAction(update, "Clearallloggeddata1", QStringLiteral("Re-&format data memory"));
+    file->addSeparator();
+    addAction(file, "FileExit", QStringLiteral("E&xit"), [this] { FileExitExecute(); });
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    addAction(edit, "EditCut", QStringLiteral("Cu&t"));      // has no operation
+    addAction(edit, "EditCopy", QStringLiteral("&Copy"));
+    addAction(edit, "EditPaste", QStringLiteral("&Paste"));  // has no operation
+    addAction(edit, "EditSelectAll", QStringLiteral("Select &All"));
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    addAction(view, "ViewMain", QStringLiteral("&Main"), [this] { ViewMainExecute(); });
+    addAction(view, "ViewText", QStringLiteral("&Text"), [this] { ViewTextExecute(); });
+    addAction(view, "ViewGraph", QStringLiteral("&Graph"), [this] { ViewGraphExecute(); });
+    addAction(view, "ViewConfig", QStringLiteral("&Config"), [this] { ViewConfigExecute(); });
+    view->addSeparator();
+    QAction* panelItem =
+        addAction(view, "ViewInstControlPanel", QStringLiteral("&Instrument control panel"));
+    panelItem->setCheckable(true);
+    view->addSeparator();
+    comTerminalAction_ = addAction(view, "ComTerminal", QStringLiteral("Com &terminal"),
+                                   [this] { dataTextPage_->TerminalVisibleToolButtonClick(); });
+    comTerminalAction_->setCheckable(true);
+
+    QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
+    addAction(settings, "ComPort", QStringLiteral("Com&Port"),
+              [this] { mainPage_->SerialConnectClick(); });
+    addAction(settings, "ConfigureInstrument", QStringLiteral("&Configure instrument"),
+              [this] { ViewConfigExecute(); });
+
+    QMenu* text = bar->addMenu(QStringLiteral("&Text"));
+    addAction(text, "TextFont", QStringLiteral("&Font"));
+    addAction(text, "TextSelectAll", QStringLiteral("Select &All"));
+
+    QMenu* graph = bar->addMenu(QStringLiteral("&Graph"));
+    for (const auto& [objectName, caption] :
+         {std::pair{"Data1", "D&ata"}, std::pair{"Temp1", "&Temp"},
+          std::pair{"Humidity1", "&Humidity"}, std::pair{"Diameter1", "&AtmoP"}}) {
+        QAction* a = addAction(graph, objectName, QString::fromLatin1(caption));
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+    graph->addSeparator();
+    QAction* markers = addAction(graph, "Markers", QStringLiteral("&Point markers"));
+    markers->setCheckable(true);
+    QAction* steps = addAction(graph, "StepGraph1", QStringLiteral("&Steps"));
+    steps->setCheckable(true);
+    steps->setChecked(true);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    addAction(help, "HelpContents", QStringLiteral("Nesmo PORT &Help"));
+    addAction(help, "HelpManNesmo", QStringLiteral("&Nesmo-7 User manual"));
+    addAction(help, "HelpManOstrel", QStringLiteral("&Ostrel-7 User manual"));
+    help->addSeparator();
+    addAction(help, "HelpAbout", QStringLiteral("&About"));
+}
+
+void MainWindow::onPageChanged(int index)
+{
+    if (index == 1) runGuarded(dialogs_, [this] { dataTextPage_->Tab2Show(); });
+}
+
+}  // namespace nesmo

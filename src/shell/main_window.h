@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTabWidget>
+#include <memory>
+
+#include "core/app_state.h"
+#include "core/dialogs.h"
+#include "link/link.h"
+#include "shell/settings_file.h"
+
+namespace nesmo {
+
+class AboutWindow;
+class ConfigPage;
+class DataGraphPage;
+class DataTextPage;
+class MainPage;
+class PanelWindow;
+class SiteListPage;
+class WindowView;
+
+// The main window "Nesmo Port": a frame that owns the five pages, the menus, the
+// instrument link and the two auxiliary windows.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow(AppState& state, Dialogs& dialogs, const QString& settingsPath,
+               const QStringList& arguments);
+    ~MainWindow() override;
+
+    AppState& state() { return state_; }
+    Link& link() { return *link_; }
+    WindowView& view() { return *view_; }
+    QTabWidget* PageControl() const { return pages_; }
+    MainPage* mainPage() const { return mainPage_; }
+    DataTextPage* dataTextPage() const { return dataTextPage_; }
+    DataGraphPage* dataGraphPage() const { return dataGraphPage_; }
+    ConfigPage* configPage() const { return configPage_; }
+    SiteListPage* siteListPage() const { return siteListPage_; }
+    PanelWindow* panel() const { return panel_; }
+    AboutWindow* about() const { return about_; }
+    QAction* action(const char* objectName) const;
+
+    // The words of the command line that change how the program runs.
+    static void applyCommandLine(const QStringList& arguments, AppState& state);
+
+    void ViewMainExecute() { pages_->setCurrentIndex(0); }
+    void ViewTextExecute() { pages_->setCurrentIndex(1); }
+    void ViewGraphExecute() { pages_->setCurrentIndex(2); }
+    void ViewConfigExecute() { pages_->setCurrentIndex(3); }
+    void FileExitExecute() { close(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void readSettings();
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    void FormClose();
+    void buildMenus();
+    QAction* addAction(QMenu* menu, const char* objectName, const QString& caption,
+                       std::function<void()> handler = {});
+    void onPageChanged(int index);
+
+    AppState& state_;
+    Dialogs& dialogs_;
+    SettingsFile settings_;
+    std::unique_ptr<WindowView> view_;
+    std::unique_ptr<Link> link_;
+    QTabWidget* pages_ = nullptr;
+    MainPage* mainPage_ = nullptr;
+    DataTextPage* dataTextPage_ = nullptr;
+    DataGraphPage* dataGraphPage_ = nullptr;
+    ConfigPage* configPage_ = nullptr;
+    SiteListPage* siteListPage_ = nullptr;
+    PanelWindow* panel_ = nullptr;
+    AboutWindow* about_ = nullptr;
+    QAction* comTerminalAction_ = nullptr;
+    bool shown_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace nesmo
