@@ -23,8 +23,9 @@ AboutWindow::AboutWindow(QWidget* parent)
     layout->addWidget(title);
     layout->addWidget(name(new QLabel(QStringLiteral("Companion program for the Nesmo-7")),
                            "Comments", QStringLiteral("Description")));
-    auto* version = name(new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion())),
-                         "Version", QStringLiteral("Program version"));
+    auto* version =
+        name(new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion())),
+             "Version", QStringLiteral("Program version"));
     layout->addWidget(version);
     setFixedSize(320, 140);
     closeTimer_.setSingleShot(true);

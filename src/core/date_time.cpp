@@ -7,7 +7,10 @@ namespace nesmo::datetime {
 
 namespace {
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m)
 {
@@ -19,7 +22,8 @@ int daysInMonth(int y, int m)
 long long rataDie(int y, int m, int d)
 {
     long long days = d;
-    for (int i = 1; i < m; ++i) days += daysInMonth(y, i);
+    for (int i = 1; i < m; ++i)
+        days += daysInMonth(y, i);
     long long py = y - 1;
     days += py * 365 + py / 4 - py / 100 + py / 400;
     return days;

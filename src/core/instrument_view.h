@@ -41,8 +41,8 @@ public:
     virtual void setEnabled(Control c, bool enabled) = 0;
 
     // Data text page
-    virtual void clearDataText() = 0;                          // empty RichEdit1
-    virtual void showDataTextPage() = 0;                       // ViewTextExecute
+    virtual void clearDataText() = 0;     // empty RichEdit1
+    virtual void showDataTextPage() = 0;  // ViewTextExecute
     // End of a download: the captured text replaces the page's text (Latin-1 bytes).
     virtual void setDataText(const QByteArray& text) = 0;
     virtual void setDataStatus(int panel, const QString& text) = 0;  // StatusBar1

@@ -6,9 +6,9 @@
 namespace nesmo::cmd {
 
 // Variables
-inline constexpr char kDisplayPoll[] = "v 5\r";         // two display lines
-inline constexpr char kSerialNumber[] = "V 141\r";      // after a connection
-inline constexpr char kSerialNumberLower[] = "v 141\r"; // configuration read, panel
+inline constexpr char kDisplayPoll[] = "v 5\r";          // two display lines
+inline constexpr char kSerialNumber[] = "V 141\r";       // after a connection
+inline constexpr char kSerialNumberLower[] = "v 141\r";  // configuration read, panel
 inline constexpr char kFirmwareVersion[] = "v 144\r";
 inline constexpr char kFirmwareVersionSet[] = "v 144 \r";  // configuration write
 inline constexpr char kRunMode[] = "v 157\r";

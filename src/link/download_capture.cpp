@@ -2,7 +2,10 @@
 
 namespace nesmo {
 
-DownloadCapture::DownloadCapture(QString path) { file_.setFileName(path); }
+DownloadCapture::DownloadCapture(QString path)
+{
+    file_.setFileName(path);
+}
 
 bool DownloadCapture::start()
 {
@@ -21,7 +24,8 @@ bool DownloadCapture::start()
 void DownloadCapture::fail()
 {
     if (error_.isEmpty())
-        error_ = file_.errorString().isEmpty() ? QStringLiteral("unknown error") : file_.errorString();
+        error_ =
+            file_.errorString().isEmpty() ? QStringLiteral("unknown error") : file_.errorString();
 }
 
 void DownloadCapture::writeLine(const QByteArray& line)

@@ -27,11 +27,11 @@ Link::Link(AppState& state, InstrumentView& view, QObject* parent, const TickClo
     connect(&timer2_, &QTimer::timeout, this, &Link::onTimer2);
 
     connect(port_.get(), &Port::readyRead, this, &Link::onReadyRead);
-    connect(port_.get(), &Port::linkLost, this, [this](const QString& reason) {
+    connect(port_.get(), &Port::failed, this, [this] {
         linkBroken_ = true;
         wake();
-        emit linkLost(reason);
     });
+    connect(port_.get(), &Port::linkLost, this, &Link::linkLost);
 }
 
 Link::~Link()
@@ -58,7 +58,10 @@ void Link::terminalWrite(const char* data, qsizetype n)
     emit terminalChanged();
 }
 
-void Link::showInTerminal(const QByteArray& text) { terminalWrite(text.constData(), text.size()); }
+void Link::showInTerminal(const QByteArray& text)
+{
+    terminalWrite(text.constData(), text.size());
+}
 
 void Link::promptReceived()
 {
@@ -95,7 +98,8 @@ void Link::onTimer2()
 
 void Link::wake()
 {
-    for (QEventLoop* loop : std::as_const(waiters_)) loop->quit();
+    for (QEventLoop* loop : std::as_const(waiters_))
+        loop->quit();
 }
 
 void Link::waitForReplyOrTimeout()

@@ -94,7 +94,8 @@ Port::OpenError Port::classifySerialFailure(QSerialPort::SerialPortError e, cons
             break;
         default:
             err.kind = Failure::Other;
-            err.text = QStringLiteral("The serial port %1 could not be opened: %2").arg(device, detail);
+            err.text =
+                QStringLiteral("The serial port %1 could not be opened: %2").arg(device, detail);
             break;
     }
     return err;
@@ -106,7 +107,8 @@ bool Port::openSerial()
     if (number_ == 0) {
         const std::optional<int> chosen = chooser_ ? chooser_() : std::nullopt;
         if (!chosen) {
-            error_ = {Failure::NoSelection, QString(), QStringLiteral("No serial port was selected.")};
+            error_ = {Failure::NoSelection, QString(),
+                      QStringLiteral("No serial port was selected.")};
             return false;
         }
         number_ = *chosen;
@@ -170,7 +172,10 @@ bool Port::write(const QByteArray& data)
     return serial_->write(data) == data.size();
 }
 
-QByteArray Port::readAll() { return network_ ? socket_->readAll() : serial_->readAll(); }
+QByteArray Port::readAll()
+{
+    return network_ ? socket_->readAll() : serial_->readAll();
+}
 
 void Port::discardBuffers()
 {
@@ -185,13 +190,16 @@ void Port::discardBuffers()
 
 void Port::onSerialError(QSerialPort::SerialPortError e)
 {
-    // Only a device that goes away while open breaks the link; refused modem-line
-    // or buffer requests of a pseudo-terminal are harmless.
-    if (e != QSerialPort::ResourceError || !serial_->isOpen()) return;
+    // A device that goes away while open breaks the link (a pseudo-terminal whose
+    // other side closed reports failed reads first); refused modem-line or buffer
+    // requests of a pseudo-terminal are harmless.
+    if ((e != QSerialPort::ResourceError && e != QSerialPort::ReadError) || !serial_->isOpen())
+        return;
     const QString reason = QStringLiteral("The serial port %1 was lost: %2")
                                .arg(serial_->portName(), serial_->errorString());
     serial_->clearError();
     serial_->close();
+    emit failed();
     if (!lostReported_) {
         lostReported_ = true;
         emit linkLost(reason);
@@ -207,6 +215,7 @@ void Port::onSocketError(QAbstractSocket::SocketError e)
                                .arg(tcpPort_)
                                .arg(socket_->errorString());
     socket_->abort();
+    emit failed();
     if (!lostReported_) {
         lostReported_ = true;
         emit linkLost(reason);

@@ -76,6 +76,8 @@ signals:
     // The link broke while open (device gone, peer reset or refused). Emitted once
     // per break; the port is closed when this arrives.
     void linkLost(const QString& reason);
+    // Every failure of the link, told or not: whatever was awaited will not come.
+    void failed();
     void networkConnected();
     void networkDisconnected();
 

@@ -15,7 +15,8 @@ QString PortMap::devicePath(int number) const
 void PortMap::assignNumbers(const QStringList& systemDevices)
 {
     QSet<QString> named;
-    for (int n = kFirst; n <= kLast; ++n) named.insert(QFileInfo(devicePath(n)).absoluteFilePath());
+    for (int n = kFirst; n <= kLast; ++n)
+        named.insert(QFileInfo(devicePath(n)).absoluteFilePath());
     for (const QString& device : systemDevices) {
         if (named.contains(QFileInfo(device).absoluteFilePath())) continue;
         // Lowest number that neither names a device nor stands for an existing /dev/ttyS.
@@ -32,7 +33,8 @@ void PortMap::assignNumbers(const QStringList& systemDevices)
 QList<PortMap::Entry> PortMap::entries() const
 {
     QList<Entry> list;
-    for (int n = kFirst; n <= kLast; ++n) list.append({n, devicePath(n)});
+    for (int n = kFirst; n <= kLast; ++n)
+        list.append({n, devicePath(n)});
     return list;
 }
 

@@ -35,7 +35,8 @@ bool scanInt(const char* p, int& out)
 bool isNumberedRecordLine(const QByteArray& line)
 {
     qsizetype i = 0;
-    while (i < line.size() && line[i] == ' ') ++i;
+    while (i < line.size() && line[i] == ' ')
+        ++i;
     return i > 0 && i < line.size() && line[i] >= '0' && line[i] <= '9';
 }
 
@@ -55,9 +56,9 @@ QByteArray ReceivePath::recordText(const unsigned char r[10])
     const int humidity = r[7];
     const int pressureCode = r[8];
     char buf[128];
-    const int n = std::snprintf(buf, sizeof buf, ", %10.2f, %5.1f, %4i, %5.0f   ",
-                                static_cast<double>(value), temperature * 0.1, humidity,
-                                (pressureCode + 200) * 2.0);
+    const int n =
+        std::snprintf(buf, sizeof buf, ", %10.2f, %5.1f, %4i, %5.0f   ", static_cast<double>(value),
+                      temperature * 0.1, humidity, (pressureCode + 200) * 2.0);
     return QByteArray(buf, qBound(0, n, static_cast<int>(sizeof buf) - 1));
 }
 

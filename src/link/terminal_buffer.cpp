@@ -2,7 +2,10 @@
 
 namespace nesmo {
 
-TerminalBuffer::TerminalBuffer() { rows_.emplace_back(); }
+TerminalBuffer::TerminalBuffer()
+{
+    rows_.emplace_back();
+}
 
 void TerminalBuffer::newLine()
 {

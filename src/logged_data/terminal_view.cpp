@@ -25,7 +25,10 @@ TerminalView::TerminalView(const TerminalBuffer& buffer, QWidget* parent)
     setVisibleRows(1);
 }
 
-int TerminalView::lineHeight() const { return fontMetrics().lineSpacing(); }
+int TerminalView::lineHeight() const
+{
+    return fontMetrics().lineSpacing();
+}
 
 void TerminalView::setVisibleRows(int rows)
 {

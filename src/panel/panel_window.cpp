@@ -54,7 +54,10 @@ PanelWindow::PanelWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Win
     setDisplayBackground(QColor(0, 255, 255));
 }
 
-void PanelWindow::setSerialText(const QString& text) { serialLabel_->setText(text); }
+void PanelWindow::setSerialText(const QString& text)
+{
+    serialLabel_->setText(text);
+}
 
 void PanelWindow::setDisplayLine(int line, const QString& text)
 {
@@ -68,7 +71,10 @@ QString PanelWindow::displayLine(int line) const
     return (line >= 0 && line < 2) ? lines_[line] : QString();
 }
 
-void PanelWindow::refreshDisplay() { display_->setPlainText(lines_[0] + QLatin1Char('\n') + lines_[1]); }
+void PanelWindow::refreshDisplay()
+{
+    display_->setPlainText(lines_[0] + QLatin1Char('\n') + lines_[1]);
+}
 
 void PanelWindow::setDisplayBackground(const QColor& colour)
 {

@@ -20,7 +20,10 @@ namespace {
 const QString kCaptionNone = QStringLiteral("Serial Connection:  none   ");
 const QString kCaptionStandby = QStringLiteral("standby");
 
-QString connectedCaption(int port) { return QStringLiteral("Serial Connection : COM%1").arg(port); }
+QString connectedCaption(int port)
+{
+    return QStringLiteral("Serial Connection : COM%1").arg(port);
+}
 
 QPixmap makeLogo()
 {
@@ -32,7 +35,8 @@ QPixmap makeLogo()
     p.setPen(Qt::NoPen);
     p.drawEllipse(4, 4, 88, 88);
     p.setBrush(QColor(120, 200, 255));
-    for (int i = 0; i < 9; ++i) p.drawEllipse(22 + (i * 37) % 52, 20 + (i * 23) % 52, 6 + i % 3 * 2, 6 + i % 3 * 2);
+    for (int i = 0; i < 9; ++i)
+        p.drawEllipse(22 + (i * 37) % 52, 20 + (i * 23) % 52, 6 + i % 3 * 2, 6 + i % 3 * 2);
     return pm;
 }
 
@@ -49,8 +53,8 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     auto* logo = name(new QLabel, "Image1", QStringLiteral("Logo"));
     logo->setPixmap(makeLogo());
     header->addWidget(logo);
-    auto* title = name(new QLabel(QStringLiteral("Nesmo Port")), "Label1",
-                       QStringLiteral("Program name"));
+    auto* title =
+        name(new QLabel(QStringLiteral("Nesmo Port")), "Label1", QStringLiteral("Program name"));
     QFont titleFont = title->font();
     titleFont.setPointSize(20);
     titleFont.setBold(true);
@@ -58,8 +62,8 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     header->addWidget(title, 1);
     outer->addLayout(header);
 
-    auto* settings = name(new QGroupBox(QStringLiteral("Settings")), "GroupBox1",
-                          QStringLiteral("Settings"));
+    auto* settings =
+        name(new QGroupBox(QStringLiteral("Settings")), "GroupBox1", QStringLiteral("Settings"));
     auto* sl = new QHBoxLayout(settings);
     auto* portLabel = name(new QLabel(QStringLiteral("Select  serial port:")), "Label2",
                            QStringLiteral("Select serial port"));
@@ -241,7 +245,10 @@ void MainPage::DeviceNOSet()
     panel_.setSerialText(QString());
 }
 
-void MainPage::NetworkBoxEnter() { link_.port().close(); }
+void MainPage::NetworkBoxEnter()
+{
+    link_.port().close();
+}
 
 void MainPage::NetworkBoxExit()
 {

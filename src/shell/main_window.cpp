@@ -188,8 +188,7 @@ QAction* MainWindow::addAction(QMenu* menu, const char* objectName, const QStrin
     auto* a = new QAction(caption, this);
     a->setObjectName(QString::fromLatin1(objectName));
     if (handler) {
-        connect(a, &QAction::triggered, this,
-                [this, handler] { runGuarded(dialogs_, handler); });
+        connect(a, &QAction::triggered, this, [this, handler] { runGuarded(dialogs_, handler); });
     } else {
         // Its operation comes with a later part of the program.
         a->setEnabled(false);
@@ -225,7 +224,7 @@ void MainWindow::buildMenus()
     addAction(file, "FileExit", QStringLiteral("E&xit"), [this] { FileExitExecute(); });
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
-    addAction(edit, "EditCut", QStringLiteral("Cu&t"));      // has no operation
+    addAction(edit, "EditCut", QStringLiteral("Cu&t"));  // has no operation
     addAction(edit, "EditCopy", QStringLiteral("&Copy"));
     addAction(edit, "EditPaste", QStringLiteral("&Paste"));  // has no operation
     addAction(edit, "EditSelectAll", QStringLiteral("Select &All"));

@@ -90,7 +90,8 @@ std::optional<int> QtDialogs::choosePort(const QStringList& entries)
     return list->currentIndex();
 }
 
-QString QtDialogs::openFileName(const QString& title, const QString& dir, const QStringList& filters)
+QString QtDialogs::openFileName(const QString& title, const QString& dir,
+                                const QStringList& filters)
 {
     return QFileDialog::getOpenFileName(parent_, title, dir, filters.join(QStringLiteral(";;")));
 }
@@ -98,7 +99,8 @@ QString QtDialogs::openFileName(const QString& title, const QString& dir, const 
 QString QtDialogs::saveFileName(const QString& title, const QString& proposed,
                                 const QStringList& filters)
 {
-    return QFileDialog::getSaveFileName(parent_, title, proposed, filters.join(QStringLiteral(";;")));
+    return QFileDialog::getSaveFileName(parent_, title, proposed,
+                                        filters.join(QStringLiteral(";;")));
 }
 
 }  // namespace nesmo

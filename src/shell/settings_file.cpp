@@ -55,15 +55,18 @@ public:
     // Removes the keys so that setting them again writes them in the given order.
     void clearKeys(const char* section, std::initializer_list<const char*> keys)
     {
-        for (const char* k : keys) ini_.Delete(section, k, false);
+        for (const char* k : keys)
+            ini_.Delete(section, k, false);
     }
     void clearSection(const char* section)
     {
         CSimpleIniA::TNamesDepend keys;
         ini_.GetAllKeys(section, keys);
         std::vector<std::string> names;
-        for (const auto& k : keys) names.emplace_back(k.pItem);
-        for (const auto& k : names) ini_.Delete(section, k.c_str(), false);
+        for (const auto& k : keys)
+            names.emplace_back(k.pItem);
+        for (const auto& k : names)
+            ini_.Delete(section, k.c_str(), false);
     }
 
     void set(const char* section, const char* key, const QString& value)
@@ -84,7 +87,8 @@ public:
         }
         QSaveFile f(path);
         if (!f.open(QIODevice::WriteOnly) ||
-            f.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size()) ||
+            f.write(out.data(), static_cast<qint64>(out.size())) !=
+                static_cast<qint64>(out.size()) ||
             !f.commit()) {
             if (error) *error = f.errorString();
             return false;

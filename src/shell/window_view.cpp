@@ -54,8 +54,10 @@ void WindowView::setText(Control c, const QString& text)
         default: break;
     }
     QWidget* w = widget(c);
-    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(text);
 }
 
 QString WindowView::text(Control c) const
@@ -88,9 +90,15 @@ void WindowView::setEnabled(Control c, bool enabled)
     if (QWidget* w = widget(c)) w->setEnabled(enabled);
 }
 
-void WindowView::clearDataText() { dataText_->RichEdit1()->clear(); }
+void WindowView::clearDataText()
+{
+    dataText_->RichEdit1()->clear();
+}
 
-void WindowView::showDataTextPage() { window_->ViewTextExecute(); }
+void WindowView::showDataTextPage()
+{
+    window_->ViewTextExecute();
+}
 
 void WindowView::setDataText(const QByteArray& text)
 {
@@ -167,7 +175,8 @@ void WindowView::postMessage(const QString& text)
 void WindowView::showPendingMessages()
 {
     messagesScheduled_ = false;
-    while (!messages_.isEmpty()) dialogs_.message(messages_.takeFirst());
+    while (!messages_.isEmpty())
+        dialogs_.message(messages_.takeFirst());
 }
 
 }  // namespace nesmo

@@ -24,8 +24,8 @@ class WindowView final : public QObject, public InstrumentView {
 public:
     explicit WindowView(Dialogs& dialogs, QObject* parent = nullptr);
 
-    void attach(MainWindow* window, MainPage* mainPage, DataTextPage* dataText,
-                ConfigPage* config, PanelWindow* panel);
+    void attach(MainWindow* window, MainPage* mainPage, DataTextPage* dataText, ConfigPage* config,
+                PanelWindow* panel);
 
     void setText(Control c, const QString& text) override;
     QString text(Control c) const override;

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "reply/lexer.h"
+
+using namespace nesmo;
+
+namespace {
+
+struct Lexed {
+    ReplyQueue queue;
+    Lexer lexer{queue};
+
+    explicit Lexed(const std::string& text)
+    {
+        for (char c : text)
+            queue.push(c);
+    }
+    quint8 next() { return lexer.Advance(); }
+    std::string text() const { return lexer.TokenText; }
+};
+
+}  // namespace
+
+TEST(ReplyQueue, TakeFromEmptyYieldsZeroAndStaysEmpty)
+{
+    ReplyQueue q;
+    EXPECT_EQ(q.take(), 0);
+    EXPECT_EQ(q.size(), 0);
+    q.push('\r');
+    q.pushFront('a');
+    EXPECT_EQ(q.LineCount(), 1u);
+    EXPECT_EQ(q.take(), 'a');
+    EXPECT_EQ(q.take(), '\r');
+    EXPECT_EQ(q.LineCount(), 0u);
+}
+
+TEST(ReplyQueue, UnfinishedLineIsCappedButItsCarriageReturnKept)
+{
+    const qsizetype cap = ReplyQueue::kMaxUnfinishedLine;
+    ReplyQueue q;
+    q.push('A');
+    q.push('\r');
+    for (qsizetype i = 0; i < cap + 100; ++i)
+        q.push('x');
+    EXPECT_EQ(q.size(), 2 + cap);
+    // Taking the complete line in front leaves the capped line as full as it was.
+    q.take();
+    q.take();
+    q.push('y');
+    EXPECT_EQ(q.size(), cap);
+    q.push('\r');
+    q.push('z');  // a new line starts counting afresh
+    EXPECT_EQ(q.size(), cap + 2);
+    EXPECT_EQ(q.LineCount(), 1u);
+}
+
+TEST(Lexer, KeywordsIgnoreCaseAndNeedTheWholeWord)
+{
+    for (const char* on : {"ON", "on", "On", "oN", "done", "Enabled"}) {
+        Lexed l(on);
+        EXPECT_EQ(l.next(), TokKeyword) << on;
+        EXPECT_EQ(l.lexer.TokenValue, 7) << on;
+    }
+    Lexed l("ONX K1 reset RESETS RESE");
+    EXPECT_EQ(l.next(), TokWord);
+    EXPECT_EQ(l.lexer.TokenValue, 0);
+    EXPECT_EQ(l.text(), "ONX");
+    EXPECT_EQ(l.next(), TokKeyword);
+    EXPECT_EQ(l.lexer.TokenValue, 21);
+    // The alias of code 12 is recognised by its first five letters.
+    EXPECT_EQ(l.next(), TokKeyword);
+    EXPECT_EQ(l.lexer.TokenValue, 12);
+    EXPECT_EQ(l.next(), TokKeyword);
+    EXPECT_EQ(l.lexer.TokenValue, 12);
+    EXPECT_EQ(l.next(), TokWord);
+}
+
+TEST(Lexer, Numbers)
+{
+    struct Case {
+        const char* text;
+        quint8 kind;
+        double value;
+    };
+    const Case cases[] = {
+        {"12", TokInteger, 12}, {"-3", TokInteger, -3},   {"+5", TokInteger, 5},
+        {"1.5", TokReal, 1.5},  {"1.", TokReal, 1.0},     {".5", TokReal, 0.5},
+        {"-.5", TokReal, -0.5}, {"1.5E3", TokReal, 1500}, {"2.5e-1", TokReal, 0.25},
+        {"+", TokOther, 0},     {"-x", TokOther, 0},      {"1.5E ", TokOther, 0},
+        {"1.5E+", TokOther, 0},
+    };
+    for (const Case& c : cases) {
+        Lexed l(std::string(c.text) + "\r");
+        ASSERT_EQ(l.next(), c.kind) << c.text;
+        if (c.kind == TokInteger) {
+            EXPECT_EQ(l.lexer.TokenValue, c.value) << c.text;
+        } else if (c.kind == TokReal) {
+            EXPECT_FLOAT_EQ(l.lexer.realValue(), float(c.value)) << c.text;
+        }
+    }
+    // Integer digits end at an exponent letter: 1e5 is 1 and the word E5.
+    Lexed l("1e5 1.E2,7-8");
+    EXPECT_EQ(l.next(), TokInteger);
+    EXPECT_EQ(l.next(), TokWord);
+    EXPECT_EQ(l.text(), "E5");
+    EXPECT_EQ(l.next(), TokReal);
+    EXPECT_EQ(l.next(), TokWord);
+    EXPECT_EQ(l.next(), TokInteger);
+    EXPECT_EQ(l.lexer.TokenValue, 7);
+    EXPECT_EQ(l.next(), TokInteger);
+    EXPECT_EQ(l.lexer.TokenValue, -8);
+}
+
+TEST(Lexer, HuhQuestionMarkIsKeywordThenOther)
+{
+    Lexed l("HUH?\r");
+    EXPECT_EQ(l.next(), TokKeyword);
+    EXPECT_EQ(l.lexer.TokenValue, 49);
+    EXPECT_EQ(l.next(), TokOther);
+    EXPECT_EQ(l.text(), "?");
+    EXPECT_EQ(l.next(), TokEnd);
+}
+
+TEST(Lexer, CarriageReturnPushedBackKeepsLineCount)
+{
+    Lexed l("12\r\"abc\r");
+    EXPECT_EQ(l.next(), TokInteger);
+    EXPECT_EQ(l.queue.LineCount(), 2u);
+    EXPECT_EQ(l.next(), TokEnd);
+    EXPECT_EQ(l.queue.LineCount(), 1u);
+    // An unterminated string leaves its carriage return for the next token.
+    EXPECT_EQ(l.next(), TokOther);
+    EXPECT_EQ(l.text(), "abc");
+    EXPECT_EQ(l.queue.LineCount(), 1u);
+    EXPECT_EQ(l.next(), TokEnd);
+    EXPECT_EQ(l.queue.LineCount(), 0u);
+}
+
+TEST(Lexer, EmptyQueueGivesOtherWithoutInventingACharacter)
+{
+    for (const char* text : {"", "12", "abc", "\"abc"}) {
+        Lexed l(text);
+        while (!l.queue.isEmpty())
+            l.next();
+        EXPECT_EQ(l.next(), TokOther) << text;
+        EXPECT_EQ(l.lexer.TokenText[0], 0) << text;
+        EXPECT_TRUE(l.queue.isEmpty()) << text;
+    }
+}
+
+TEST(Lexer, SkipLineAndReadBareWord)
+{
+    Lexed l("V 1 2 3\r , 09-Jun-2021 more\r");
+    l.next();
+    l.lexer.SkipLine();
+    EXPECT_EQ(l.queue.LineCount(), 1u);
+    l.lexer.ReadBareWord();
+    EXPECT_EQ(l.text(), "09-Jun-2021");
+    EXPECT_EQ(l.lexer.TokenKind, TokKeyword);  // unchanged
+    EXPECT_EQ(l.next(), TokWord);
+    EXPECT_EQ(l.next(), TokEnd);
+    l.lexer.SkipLine();  // after TokEnd nothing more is taken
+    EXPECT_EQ(l.queue.size(), 0);
+}
+
+TEST(Lexer, OverLongTokensAreCutAt39Characters)
+{
+    const std::string letters(50, 'Q'), digits(50, '9'), text(60, 's');
+    Lexed l(letters + " " + digits + " \"" + text + "\"\r" + text + " end\r");
+    EXPECT_EQ(l.next(), TokWord);
+    EXPECT_EQ(std::strlen(l.lexer.TokenText), 39u);
+    EXPECT_EQ(l.next(), TokWord);  // the rest of the word
+    EXPECT_EQ(l.text(), std::string(11, 'Q'));
+
+    EXPECT_EQ(l.next(), TokInteger);
+    EXPECT_EQ(std::strlen(l.lexer.TokenText), 39u);
+    EXPECT_EQ(l.lexer.TokenValue, 2147483647);  // saturated
+
+    while (l.lexer.TokenKind != TokEnd)
+        l.next();
+    l.lexer.ReadBareWord();
+    EXPECT_EQ(l.text(), std::string(39, 's'));
+    EXPECT_EQ(l.next(), TokWord);
+    EXPECT_EQ(l.text(), "END");
+}
+
+TEST(Lexer, OverLongStringIsOtherWithItsFirst39Characters)
+{
+    Lexed l("\"" + std::string(60, 's') + "\"\r");
+    EXPECT_EQ(l.next(), TokOther);
+    EXPECT_EQ(l.text(), std::string(39, 's'));
+}
+
+TEST(KeywordTable, RowsInOrderWithTheirCodes)
+{
+    const char* order =
+        "V HELP H NVRAM NVROM SET GET SWITCHES SW TEST T ON ENABLE ENABLED OFF DISABLE DISABLED "
+        "QUERY Q XDATA IDATA NXW K1 K2 MINBG MAXBG AUTO AUTOMATIC A GAIN G ONOFF EXIT NEXT LEFT "
+        "RIGHT UP DOWN PLUS MINUS ENTER TECH FLOWRATE DISPLAYAVG KEY CALFACTOR BATTERY BACKLIGHT "
+        "ENABLED DISABLED UNITS SITE RHCORRECT SIZECORRECT HUH LOGPERIOD AUTOSTART TAG TAGS "
+        "ANALOGOUT ALARM INSTANT STEL AUTOZERO TIME DATE TEMPUNITS SERIALNUMBER SIZES INLET HUH? "
+        "DONE";
+    std::string rows;
+    int count = 0;
+    for (const KeywordRow* r = KeywordTable; r->text; ++r, ++count)
+        rows += (count ? " " : "") + std::string(r->text);
+    EXPECT_EQ(count, 72);
+    EXPECT_EQ(rows, order);
+    EXPECT_EQ(KeywordTable[72].code, 0);
+
+    // The codes the interpreter acts on; a word standing twice has one code.
+    std::istringstream codes(
+        "V=2 ON=7 ENABLE=7 ENABLED=7 DONE=7 OFF=8 DISABLE=8 DISABLED=8 SERIALNUMBER=20 "
+        "FLOWRATE=40 DISPLAYAVG=41 CALFACTOR=43 BATTERY=44 BACKLIGHT=45 UNITS=46 RHCORRECT=47 "
+        "HUH=49 LOGPERIOD=50 AUTOSTART=51 SITE=52 TAG=53 TAGS=54 ANALOGOUT=55 ALARM=56 "
+        "INSTANT=58 STEL=59 TIME=61 DATE=62 TEMPUNITS=63 INLET=65");
+    for (std::string pair; codes >> pair;) {
+        const auto eq = pair.find('=');
+        EXPECT_EQ(lookupKeyword(pair.substr(0, eq).c_str()), std::stoi(pair.substr(eq + 1)))
+            << pair;
+    }
+    for (const KeywordRow* r = KeywordTable; r->text; ++r)
+        EXPECT_EQ(r->code, lookupKeyword(r->text)) << r->text;
+}

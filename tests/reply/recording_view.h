@@ -1,0 +1,105 @@
+#pragma once
+
+// Recording doubles of the window interface and the download capture, for tests
+// of the reply interpreter and of anything else that writes through them.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <optional>
+
+#include "core/app_state.h"
+#include "core/instrument_view.h"
+#include "reply/download_control.h"
+
+namespace nesmo::test {
+
+// Remembers the last text, visibility and enabled state written to each control,
+// the Data text page's status panels, the progress bar calls and the messages in
+// the order they were posted.
+class RecordingView : public InstrumentView {
+public:
+    void setText(Control c, const QString& t) override { texts[c] = t; }
+    QString text(Control c) const override
+    {
+        const auto it = texts.find(c);
+        return it == texts.end() ? QString() : it->second;
+    }
+    void setVisible(Control c, bool v) override { visible[c] = v; }
+    void setEnabled(Control c, bool e) override { enabled[c] = e; }
+
+    void clearDataText() override { ++dataTextCleared; }
+    void showDataTextPage() override { ++dataTextPageShown; }
+    void setDataText(const QByteArray& t) override
+    {
+        dataText = t;
+        ++dataTextSet;
+    }
+    void setDataStatus(int panel, const QString& t) override { dataStatus[panel] = t; }
+    void startDownloadProgress(int maximum) override
+    {
+        progressMaximum = maximum;
+        progressPosition = 0;
+        progressShown = true;
+        ++progressStarts;
+    }
+    void stepDownloadProgress() override { ++progressPosition; }
+    void hideDownloadProgress() override { progressShown = false; }
+    void endReformatAnimation() override { ++reformatEnded; }
+    void postMessage(const QString& t) override { messages << t; }
+
+    // Unset when the control was never written.
+    std::optional<bool> isVisible(Control c) const { return lookup(visible, c); }
+    std::optional<bool> isEnabled(Control c) const { return lookup(enabled, c); }
+    bool hasText(Control c) const { return texts.count(c) != 0; }
+
+    std::map<Control, QString> texts;
+    std::map<Control, bool> visible;
+    std::map<Control, bool> enabled;
+    std::map<int, QString> dataStatus;  // StatusBar1 panels by index
+    QStringList messages;
+    QByteArray dataText;  // the last text the Data text page was given
+    int dataTextSet = 0;
+    int dataTextCleared = 0;
+    int dataTextPageShown = 0;
+    int progressStarts = 0;
+    int progressMaximum = 0;
+    int progressPosition = 0;
+    bool progressShown = false;
+    int reformatEnded = 0;
+
+private:
+    static std::optional<bool> lookup(const std::map<Control, bool>& m, Control c)
+    {
+        const auto it = m.find(c);
+        if (it == m.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+// Counts capture starts and ends and, given the state, sets and clears
+// Downloading as the receive path does.
+class RecordingDownload : public DownloadControl {
+public:
+    explicit RecordingDownload(AppState* state = nullptr) : state_(state) {}
+
+    void startCapture() override
+    {
+        ++starts;
+        if (state_) state_->Downloading = true;
+    }
+    void EndDownload() override
+    {
+        ++ends;
+        if (state_) state_->Downloading = false;
+    }
+
+    int starts = 0;
+    int ends = 0;
+
+private:
+    AppState* state_;
+};
+
+}  // namespace nesmo::test

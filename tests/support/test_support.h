@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <optional>
+
+#include "core/dialogs.h"
+
+namespace nesmo::test {
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Reads a whole file (empty when it cannot be read).
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& data);
+
+// A pseudo-terminal pair: the program opens the slave through a symbolic link,
+// the test plays the instrument on the master side.
+class PtyPair {
+public:
+    explicit PtyPair(const QString& linkPath);
+    ~PtyPair();
+    QString linkPath() const { return link_; }
+    // What the program wrote, waiting up to timeoutMs for at least minBytes.
+    QByteArray readFromProgram(int minBytes = 1, int timeoutMs = 3000);
+    void writeToProgram(const QByteArray& data);
+    // Closes the master side: for the program the device has gone away.
+    void closeMaster();
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    QString link_;
+};
+
+// The simulated instrument as its own process.
+class SimProcess {
+public:
+    // Starts nesmo7-sim with these arguments and waits for its "ready" line.
+    explicit SimProcess(const QStringList& arguments);
+    ~SimProcess();
+    bool ready() const { return ready_; }
+    QString readyLine() const { return readyLine_; }
+    // The TCP port from "ready tcp <port>".
+    quint16 tcpPort() const;
+    QProcess& process() { return process_; }
+
+private:
+    QProcess process_;
+    bool ready_ = false;
+    QString readyLine_;
+};
+
+// Records every message and answers dialogs from a script.
+class ScriptedDialogs final : public Dialogs {
+public:
+    void message(const QString& text) override { messages << text; }
+    void error(const QString& text) override { errors << text; }
+    bool askYesNo(const QString& text, const QString&, Icon) override
+    {
+        questions << text;
+        return yesNoAnswer;
+    }
+    bool askOkCancel(const QString& text, const QString&, Icon) override
+    {
+        questions << text;
+        return okCancelAnswer;
+    }
+    std::optional<int> choosePort(const QStringList& entries) override
+    {
+        portDialogs << entries;
+        if (!portChoice) return std::nullopt;
+        return portChoice(entries);
+    }
+    QString openFileName(const QString&, const QString&, const QStringList&) override
+    {
+        return openAnswer;
+    }
+    QString saveFileName(const QString&, const QString& proposed, const QStringList&) override
+    {
+        proposedNames << proposed;
+        return saveAnswer;
+    }
+
+    QStringList messages;
+    QStringList errors;
+    QStringList questions;
+    QList<QStringList> portDialogs;
+    QStringList proposedNames;
+    bool yesNoAnswer = true;
+    bool okCancelAnswer = true;
+    std::function<std::optional<int>(const QStringList&)> portChoice;
+    QString openAnswer;
+    QString saveAnswer;
+};
+
+// Picks the dialog entry that names this device path.
+std::function<std::optional<int>(const QStringList&)> chooseDevice(const QString& path);
+
+}  // namespace nesmo::test
