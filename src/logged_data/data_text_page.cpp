@@ -90,7 +90,10 @@ void DataTextPage::setTerminalShown(bool shown)
 
 void DataTextPage::TerminalVisibleToolButtonClick()
 {
-    setTerminalShown(!terminalShown());
+    const bool show = !terminalShown();
+    // The page comes forward first: showing it hides the terminal view.
+    if (show) emit pageWanted();
+    setTerminalShown(show);
     // Shown by the operator: no longer hidden on the download's behalf.
     if (terminalShown()) state_.TerminalHiddenByDownload = false;
 }

@@ -46,6 +46,8 @@ public:
 signals:
     // The terminal view was shown or hidden (the "Com terminal" check mark follows).
     void terminalShownChanged(bool shown);
+    // The terminal view is about to be shown by the operator: bring this page forward.
+    void pageWanted();
 
 private:
     AppState& state_;

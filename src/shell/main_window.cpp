@@ -66,10 +66,9 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
 
     buildMenus();
     connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
-    connect(dataTextPage_, &DataTextPage::terminalShownChanged, this, [this](bool shown) {
-        comTerminalAction_->setChecked(shown);
-        if (shown) ViewTextExecute();
-    });
+    connect(dataTextPage_, &DataTextPage::terminalShownChanged, comTerminalAction_,
+            &QAction::setChecked);
+    connect(dataTextPage_, &DataTextPage::pageWanted, this, &MainWindow::ViewTextExecute);
 
     readSettings();
     FormCreate(arguments);

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: first a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer (clang, with the fuzz
+# targets, which run briefly), then the normal build with the whole suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+
+echo "== Sanitizer build (ASan + UBSan, clang, fuzz targets)"
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DNESMO_SANITIZE=ON -DNESMO_FUZZ=ON -DNESMO_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+(cd build-asan && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure -j"$jobs" --timeout 600)
+
+echo "== Build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+cd "$root/build"
+ctest --output-on-failure -j"$jobs" --timeout 600

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+#include "config/config_page.h"
+#include "logged_data/data_text_page.h"
+#include "shell/main_page.h"
+#include "shell/main_window.h"
+#include "support/test_support.h"
+
+namespace nesmo::test {
+namespace {
+
+struct WindowRig {
+    explicit WindowRig(const QByteArray& ini = QByteArray(), QStringList args = {})
+    {
+        path = dir.filePath("NesmoComm.INI");
+        if (!ini.isEmpty()) writeFile(path, ini);
+        window = std::make_unique<MainWindow>(state, dialogs, path, args);
+    }
+    void show()
+    {
+        window->show();
+        waitUntil([&] { return window->isVisible(); });
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    QTemporaryDir dir;
+    QString path;
+    AppState state;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+};
+
+QStringList menuCaptions(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        QString c = a->isSeparator() ? QStringLiteral("-") : a->text();
+        if (a->menu()) c += QStringLiteral(" >");
+        if (!a->isSeparator() && !a->isEnabled() && !a->menu()) c += QStringLiteral(" (off)");
+        if (a->isCheckable()) c += a->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
+        out << c;
+    }
+    return out;
+}
+
+TEST(MainWindow, FrameMenusAndPages)
+{
+    WindowRig rig;
+    rig.show();
+    MainWindow& w = *rig.window;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Nesmo Port"));
+    EXPECT_EQ(w.minimumSize(), QSize(600, 460));
+    QStringList captions;
+    for (int i = 0; i < w.PageControl()->count(); ++i)
+        captions << w.PageControl()->tabText(i);
+    EXPECT_EQ(captions, (QStringList{"Main", "Data text", "Data graph", "Configure instrument",
+                                     "Site List"}));
+    EXPECT_EQ(w.PageControl()->currentIndex(), 0);
+
+    QStringList top;
+    QList<QMenu*> menus;
+    for (QAction* a : w.menuBar()->actions()) {
+        top << a->text();
+        menus << a->menu();
+    }
+    EXPECT_EQ(top,
+              (QStringList{"&File", "&Edit", "&View", "&Settings", "&Text", "&Graph", "&Help"}));
+    const QStringList file = menuCaptions(menus[0]);
+    EXPECT_EQ(file.size(), 12);
+    EXPECT_EQ(file[1], QStringLiteral("&Delete data from Nesmo-7 >"));
+    EXPECT_EQ(file[4], QStringLiteral("&Save (off)"));
+    EXPECT_EQ(file[11], QStringLiteral("E&xit"));
+    EXPECT_EQ(menuCaptions(menus[1]),
+              (QStringList{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "Select &All (off)"}));
+    EXPECT_EQ(menuCaptions(menus[2]).last(), QStringLiteral("Com &terminal [ ]"));
+    EXPECT_EQ(
+        menuCaptions(menus[5]),
+        (QStringList{"D&ata (off) [x]", "&Temp (off) [x]", "&Humidity (off) [x]",
+                     "&AtmoP (off) [x]", "-", "&Point markers (off) [ ]", "&Steps (off) [x]"}));
+    EXPECT_EQ(menuCaptions(menus[6]).size(), 5);
+}
+
+TEST(MainWindow, StartWithoutSettingsLeavesTheLinkClosedAndExitWritesThem)
+{
+    WindowRig rig;
+    rig.show();
+    MainPage* page = rig.window->mainPage();
+    EXPECT_EQ(page->SerialConnectionButton()->text(),
+              QStringLiteral("Serial Connection:  none   "));
+    EXPECT_FALSE(rig.window->link().port().isOpen());
+    EXPECT_FALSE(page->NetworkBox()->isVisibleTo(page));
+    EXPECT_EQ(rig.state.DeviceFilterNumber, 0);
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+    rig.window->close();
+    EXPECT_TRUE(readFile(rig.path).startsWith(
+        "[Setup]\nComPort=0\nBaud=19200\nDeviceNumber=1\nDeviceFilter=0\n"
+        "TerminalCaptureFile=APD.CAP\nSiteFile=SiteFile.txt\n"));
+}
+
+TEST(MainWindow, CommandLineWordsAreWholeAndCaseless)
+{
+    for (const char* word : {"net", "NET", "Net"}) {
+        AppState s;
+        MainWindow::applyCommandLine({"/usr/bin/NesmoComm", QString::fromLatin1(word)}, s);
+        EXPECT_TRUE(s.NetworkMode) << word;
+    }
+    for (const char* word : {"-net", "network", "auto485"}) {
+        AppState s;
+        MainWindow::applyCommandLine({QString::fromLatin1(word)}, s);
+        EXPECT_FALSE(s.NetworkMode) << word;
+    }
+    WindowRig rig(QByteArray(), {"NesmoComm", "NET"});
+    EXPECT_EQ(rig.state.ReplyTimeoutTicks, 180);
+    EXPECT_FALSE(rig.window->mainPage()->NetworkBox()->isHidden());
+    EXPECT_EQ(rig.window->mainPage()->NetPort()->text(), QStringLiteral("1000"));
+}
+
+TEST(MainWindow, DeviceFilterComesFromTheSettings)
+{
+    WindowRig rig("[Setup]\nDeviceFilter=1\nDeviceNumber=3\n");
+    rig.show();
+    EXPECT_EQ(rig.state.DeviceFilterNumber, 3);
+    EXPECT_TRUE(rig.window->mainPage()->DeviceCheckBox()->isHidden());
+    rig.window->close();
+    EXPECT_TRUE(readFile(rig.path).contains("DeviceNumber=3\nDeviceFilter=1\n"));
+}
+
+TEST(MainWindow, TerminalViewShowsHidesAndCaptures)
+{
+    WindowRig rig;
+    rig.show();
+    DataTextPage* page = rig.window->dataTextPage();
+    QAction* item = rig.window->action("ComTerminal");
+    EXPECT_FALSE(page->terminalShown());
+    item->trigger();
+    EXPECT_TRUE(page->terminalShown());
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(rig.window->PageControl()->currentIndex(), 1);
+
+    const QString cap = rig.dir.filePath("term.cap");
+    page->setCaptureFileName(cap);
+    page->TerminalCaptureToolButtonClick();
+    rig.window->link().showInTerminal("v 144\r");
+    rig.window->link().deliver("V 144 \"1.28\"\r\n>");
+    page->TerminalCaptureToolButtonClick();
+    EXPECT_EQ(readFile(cap), QByteArray("v 144\r\nV 144 \"1.28\"\r\n>"));
+    // Started afresh the next time.
+    page->TerminalCaptureToolButtonClick();
+    page->TerminalCaptureToolButtonClick();
+    EXPECT_TRUE(readFile(cap).isEmpty());
+
+    page->TerminalVisibleToolButtonClick();
+    EXPECT_FALSE(page->terminalShown());
+    EXPECT_FALSE(item->isChecked());
+}
+
+TEST(MainWindow, VersionReplyReachesTheConfigurationPageAndStatusBar)
+{
+    WindowRig rig;
+    rig.show();
+    rig.window->link().deliver("V 144 \"1.26\"\r\nV 141 SERIALNUMBER \"20871\"\r\n>");
+    ConfigPage* config = rig.window->configPage();
+    EXPECT_EQ(config->LabelVer()->text(), QStringLiteral("Version 1.26"));
+    EXPECT_FALSE(config->Alarm128()->isHidden());
+    EXPECT_FALSE(config->StelAlarmLevelEdit()->isEnabled());
+    EXPECT_EQ(rig.window->mainPage()->StatusBarMainText()->text(),
+              QStringLiteral("Serial No. 20871 Version 1.26"));
+    // The notice is shown after the receive handler returned, once.
+    EXPECT_TRUE(waitUntil([&] { return rig.dialogs.messages.size() == 1; }));
+    EXPECT_EQ(rig.dialogs.messages[0],
+              QStringLiteral("An upgrade to the Nesmo-7 firmware is available."));
+}
+
+}  // namespace
+}  // namespace nesmo::test
