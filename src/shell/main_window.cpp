@@ -136,10 +136,12 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::FormShow()
 {
     state_.BaudRate = 19200;
+    // The device filter is set before the link opens, so that an instrument on an
+    // RS-485 bus is heard when it answers the first version query.
+    mainPage_->DeviceNOSet();
     mainPage_->SetConnection(link_->port().portNumber() != 0);
     link_->receivePath().clearLine();
     link_->queue().clear();
-    mainPage_->DeviceNOSet();
     ViewMainExecute();
     dataTextPage_->TagSelectPanel()->hide();
 }
