@@ -16,6 +16,41 @@ enum class Control {
     Alarm128,
     StelAlarmLevelEdit,
     AutoStartYear,
+    LoggingEnable,
+    LogPeriodHourEdit,
+    LogPeriodMinEdit,
+    LogPeriodSecEdit,
+    TagNumberEdit,
+    AutoStartEnable,
+    AutoStartDay,
+    AutoStartMonth,
+    AutoStartHour,
+    AutoStartMin,
+    DisplayAvgEdit,
+    UnitsBox,
+    InletTypeBox,
+    FlowRateEdit,
+    RHCorrectionBox,
+    BacklightEnable,
+    RadioGroupAlarm,
+    ConcAlarmLevelEdit,
+    AnalogRange0,
+    AnalogRange1,
+    AnalogRange2,
+    AnalogRange3,
+    Edit2,
+    Label25,
+    CalFactorEdit,
+    DateDayEdit,
+    DateMonthEdit,
+    DateYearEdit,
+    TimeHourEdit,
+    TimeMinEdit,
+    TimeSecEdit,
+    ClockChangeChoice,
+    // Data text page and Site List page
+    TagListBox,
+    SiteList,
     // Instrument panel window
     PanelSerialLabel,
     PanelVersionLabel,
@@ -39,6 +74,30 @@ public:
     virtual QString text(Control c) const = 0;
     virtual void setVisible(Control c, bool visible) = 0;
     virtual void setEnabled(Control c, bool enabled) = 0;
+
+    // Check boxes. Changing the state runs the box's change handler.
+    virtual void setChecked(Control, bool) {}
+    virtual bool isChecked(Control) const { return false; }
+    // Drop-down lists and radio groups: the selected item, -1 for none; selecting
+    // an item that does not exist selects none. A radio group runs its change
+    // handler on a real change, a drop-down list runs none.
+    virtual void setCurrentIndex(Control, int) {}
+    virtual int currentIndex(Control) const { return -1; }
+    // Whether the control itself is set to be shown (its page may be hidden).
+    virtual bool isShown(Control) const { return false; }
+    // Items of a list box, lines of a text box (a text ending in a line break
+    // has no empty last line). setItem changes an existing item only.
+    virtual int itemCount(Control) const { return 0; }
+    virtual QString item(Control, int) const { return QString(); }
+    virtual void setItem(Control, int, const QString&) {}
+    virtual void addItem(Control, const QString&) {}
+    virtual void clearItems(Control) {}
+
+    // Configuration page: shows the analog-output range list of a units code
+    // (ShowAnalogRangeBox).
+    virtual void showAnalogRangeBox(int) {}
+    // Instrument panel: the background colour of its display.
+    virtual void setPanelDisplayColour(int /*red*/, int /*green*/, int /*blue*/) {}
 
     // Data text page
     virtual void clearDataText() = 0;     // empty RichEdit1

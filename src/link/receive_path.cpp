@@ -185,7 +185,7 @@ void ReceivePath::captureLine(QByteArray line)
 
     capture_.writeLine(line);
 
-    --state_.RecordsLeft;
+    if (state_.RecordsLeft > INT_MIN) --state_.RecordsLeft;  // a huge announced count must not wrap
     view_.setDataStatus(1, QString::number(qMax(state_.RecordsLeft, 0)));
     view_.stepDownloadProgress();
 

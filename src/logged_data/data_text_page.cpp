@@ -32,6 +32,14 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
     // The tag selection panel is filled by the tag directory.
     tagSelectPanel_ = name(new QWidget, "TagSelectPanel", QStringLiteral("Tag selection"));
     tagSelectPanel_->hide();
+    auto* tagLayout = new QVBoxLayout(tagSelectPanel_);
+    tagLayout->setContentsMargins(0, 0, 0, 0);
+    tagListBox_ = name(new QListWidget, "TagListBox", QStringLiteral("Logged tags"));
+    QFont tagFont(QStringLiteral("Courier New"), 10);
+    tagFont.setStyleHint(QFont::TypeWriter);
+    tagListBox_->setFont(tagFont);
+    tagListBox_->setToolTip(QStringLiteral("Double click to load tag"));
+    tagLayout->addWidget(tagListBox_);
     layout->addWidget(tagSelectPanel_);
 
     richEdit_ = name(new QPlainTextEdit, "RichEdit1", QStringLiteral("Logged data text"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -28,6 +29,7 @@ public:
     QStatusBar* StatusBar1() const { return statusBar_; }
     QProgressBar* ProgressBar1() const { return progress_; }
     QWidget* TagSelectPanel() const { return tagSelectPanel_; }
+    QListWidget* TagListBox() const { return tagListBox_; }
 
     // StatusBar1 has two panels: 0 the file name, 1 the records still to come.
     void setStatusPanel(int panel, const QString& text);
@@ -57,6 +59,7 @@ private:
     QToolButton* terminalVisibleButton_ = nullptr;
     QToolButton* terminalCaptureButton_ = nullptr;
     QWidget* tagSelectPanel_ = nullptr;
+    QListWidget* tagListBox_ = nullptr;
     QPlainTextEdit* richEdit_ = nullptr;
     TerminalView* terminal_ = nullptr;
     QProgressBar* progress_ = nullptr;

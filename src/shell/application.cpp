@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/conversion.h"
 #include "core/dialogs.h"
 
 namespace nesmo {
@@ -12,6 +13,8 @@ bool NesmoApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const OperationAborted&) {
+        // Stopped on purpose, without a word to the operator.
     } catch (const std::exception& e) {
         if (dialogs_) dialogs_->error(QString::fromLocal8Bit(e.what()));
     } catch (...) {
@@ -24,6 +27,8 @@ void runGuarded(Dialogs& dialogs, const std::function<void()>& handler)
 {
     try {
         handler();
+    } catch (const OperationAborted&) {
+        // Stopped on purpose, without a word to the operator.
     } catch (const std::exception& e) {
         dialogs.error(QString::fromLocal8Bit(e.what()));
     } catch (...) {

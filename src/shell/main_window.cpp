@@ -12,6 +12,7 @@
 #include "logged_data/data_text_page.h"
 #include "maintenance/site_list_page.h"
 #include "panel/panel_window.h"
+#include "reply/config_handlers.h"
 #include "shell/application.h"
 #include "shell/main_page.h"
 #include "shell/window_view.h"
@@ -40,7 +41,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     mainPage_ = new MainPage(state_, *link_, dialogs_, *panel_);
     dataTextPage_ = new DataTextPage(state_, *link_, dialogs_);
     dataGraphPage_ = new DataGraphPage;
-    configPage_ = new ConfigPage;
+    configPage_ = new ConfigPage(state_, *link_, dialogs_);
     siteListPage_ = new SiteListPage;
     const struct {
         QWidget* page;
@@ -59,6 +60,12 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     }
     setCentralWidget(pages_);
     view_->attach(this, mainPage_, dataTextPage_, configPage_, panel_);
+    installConfigHandlers(link_->parser(), *view_, state_);
+    configPage_->setTagList(dataTextPage_->TagListBox());
+    configPage_->addNumericField(mainPage_->DeviceNOEdit(), [this] {
+        // The instrument panel shows the device number once it has its own refresh.
+        mainPage_->DeviceNOSet();
+    });
 
     link_->setTerminalVisibility([this] { return dataTextPage_->terminalShown(); },
                                  [this](bool shown) { dataTextPage_->setTerminalShown(shown); });
@@ -280,6 +287,7 @@ void MainWindow::buildMenus()
 void MainWindow::onPageChanged(int index)
 {
     if (index == 1) runGuarded(dialogs_, [this] { dataTextPage_->Tab2Show(); });
+    if (index == 3) runGuarded(dialogs_, [this] { configPage_->Tab4Show(); });
 }
 
 }  // namespace nesmo

@@ -1,10 +1,17 @@
 #include "shell/window_view.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 
 #include "config/config_page.h"
+#include "config/radio_group.h"
 #include "logged_data/data_text_page.h"
 #include "panel/panel_window.h"
 #include "shell/main_page.h"
@@ -28,19 +35,121 @@ QWidget* WindowView::widget(Control c) const
 {
     switch (c) {
         case Control::StatusBarMain: return mainPage_->StatusBarMainText();
-        case Control::LabelSN: return config_->LabelSN();
-        case Control::LabelVer: return config_->LabelVer();
-        case Control::Alarm128: return config_->Alarm128();
-        case Control::StelAlarmLevelEdit: return config_->StelAlarmLevelEdit();
-        case Control::AutoStartYear: return config_->AutoStartYear();
         case Control::PanelSerialLabel:
         case Control::PanelVersionLabel:
         case Control::PanelDeviceLabel:
         case Control::PanelDisplayLine1:
         case Control::PanelDisplayLine2:
             return panel_->findChild<QWidget*>(QString::fromLatin1(controlName(c)));
+        default: return named(c);
     }
     return nullptr;
+}
+
+QWidget* WindowView::named(Control c) const
+{
+    QPointer<QWidget>& w = named_[static_cast<int>(c)];
+    if (!w && window_) w = window_->findChild<QWidget*>(QString::fromLatin1(controlName(c)));
+    return w;
+}
+
+void WindowView::setChecked(Control c, bool checked)
+{
+    if (auto* box = qobject_cast<QAbstractButton*>(widget(c))) box->setChecked(checked);
+}
+
+bool WindowView::isChecked(Control c) const
+{
+    auto* box = qobject_cast<QAbstractButton*>(widget(c));
+    return box && box->isChecked();
+}
+
+void WindowView::setCurrentIndex(Control c, int index)
+{
+    QWidget* w = widget(c);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+    else if (auto* group = qobject_cast<RadioGroup*>(w))
+        group->setItemIndex(index);
+}
+
+int WindowView::currentIndex(Control c) const
+{
+    QWidget* w = widget(c);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentIndex();
+    if (auto* group = qobject_cast<RadioGroup*>(w)) return group->itemIndex();
+    return -1;
+}
+
+bool WindowView::isShown(Control c) const
+{
+    QWidget* w = widget(c);
+    return w && !w->isHidden();
+}
+
+namespace {
+
+// The lines of a text box; a text that ends in a line break has no empty last line.
+QStringList linesOf(const QPlainTextEdit* edit)
+{
+    QStringList lines = edit->toPlainText().split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+}  // namespace
+
+int WindowView::itemCount(Control c) const
+{
+    QWidget* w = widget(c);
+    if (auto* list = qobject_cast<QListWidget*>(w)) return list->count();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) return int(linesOf(edit).size());
+    return 0;
+}
+
+QString WindowView::item(Control c, int index) const
+{
+    QWidget* w = widget(c);
+    if (auto* list = qobject_cast<QListWidget*>(w))
+        return index >= 0 && index < list->count() ? list->item(index)->text() : QString();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) return linesOf(edit).value(index);
+    return QString();
+}
+
+void WindowView::setItem(Control c, int index, const QString& text)
+{
+    QWidget* w = widget(c);
+    if (auto* list = qobject_cast<QListWidget*>(w)) {
+        if (index >= 0 && index < list->count()) list->item(index)->setText(text);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        if (index < 0 || index >= int(linesOf(edit).size())) return;
+        // Only that line changes; the rest of the text and its undo history stay.
+        QTextCursor cursor(edit->document()->findBlockByNumber(index));
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(text);
+    }
+}
+
+void WindowView::addItem(Control c, const QString& text)
+{
+    if (auto* list = qobject_cast<QListWidget*>(widget(c))) list->addItem(text);
+}
+
+void WindowView::clearItems(Control c)
+{
+    QWidget* w = widget(c);
+    if (auto* list = qobject_cast<QListWidget*>(w)) list->clear();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) edit->clear();
+}
+
+void WindowView::showAnalogRangeBox(int units)
+{
+    config_->ShowAnalogRangeBox(units);
+}
+
+void WindowView::setPanelDisplayColour(int red, int green, int blue)
+{
+    panel_->setDisplayBackground(QColor(red, green, blue));
 }
 
 void WindowView::setText(Control c, const QString& text)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <optional>
 
@@ -31,6 +33,18 @@ public:
     QString text(Control c) const override;
     void setVisible(Control c, bool visible) override;
     void setEnabled(Control c, bool enabled) override;
+    void setChecked(Control c, bool checked) override;
+    bool isChecked(Control c) const override;
+    void setCurrentIndex(Control c, int index) override;
+    int currentIndex(Control c) const override;
+    bool isShown(Control c) const override;
+    int itemCount(Control c) const override;
+    QString item(Control c, int index) const override;
+    void setItem(Control c, int index, const QString& text) override;
+    void addItem(Control c, const QString& text) override;
+    void clearItems(Control c) override;
+    void showAnalogRangeBox(int units) override;
+    void setPanelDisplayColour(int red, int green, int blue) override;
 
     void clearDataText() override;
     void showDataTextPage() override;
@@ -49,6 +63,8 @@ public:
 
 private:
     QWidget* widget(Control c) const;
+    // The configuration controls and the lists, found by their names once.
+    QWidget* named(Control c) const;
     void scheduleFlush();
 
     Dialogs& dialogs_;
@@ -57,6 +73,7 @@ private:
     DataTextPage* dataText_ = nullptr;
     ConfigPage* config_ = nullptr;
     PanelWindow* panel_ = nullptr;
+    mutable QHash<int, QPointer<QWidget>> named_;
 
     std::optional<QString> pendingStatus_[2];
     std::optional<int> pendingProgress_;

@@ -29,6 +29,31 @@ public:
     void setVisible(Control c, bool v) override { visible[c] = v; }
     void setEnabled(Control c, bool e) override { enabled[c] = e; }
 
+    void setChecked(Control c, bool on) override { checked[c] = on; }
+    bool isChecked(Control c) const override
+    {
+        const auto it = checked.find(c);
+        return it != checked.end() && it->second;
+    }
+    void setCurrentIndex(Control c, int i) override { indices[c] = i; }
+    int currentIndex(Control c) const override
+    {
+        const auto it = indices.find(c);
+        return it == indices.end() ? -1 : it->second;
+    }
+    bool isShown(Control c) const override { return isVisible(c).value_or(false); }
+    int itemCount(Control c) const override { return int(itemsOf(c).size()); }
+    QString item(Control c, int i) const override { return itemsOf(c).value(i); }
+    void setItem(Control c, int i, const QString& t) override
+    {
+        QStringList& list = items[c];
+        if (i >= 0 && i < list.size()) list[i] = t;
+    }
+    void addItem(Control c, const QString& t) override { items[c] << t; }
+    void clearItems(Control c) override { items[c].clear(); }
+    void showAnalogRangeBox(int units) override { analogRangeUnits << units; }
+    void setPanelDisplayColour(int r, int g, int b) override { panelColour = {r, g, b}; }
+
     void clearDataText() override { ++dataTextCleared; }
     void showDataTextPage() override { ++dataTextPageShown; }
     void setDataText(const QByteArray& t) override
@@ -57,7 +82,12 @@ public:
     std::map<Control, QString> texts;
     std::map<Control, bool> visible;
     std::map<Control, bool> enabled;
-    std::map<int, QString> dataStatus;  // StatusBar1 panels by index
+    std::map<Control, bool> checked;
+    std::map<Control, int> indices;
+    std::map<Control, QStringList> items;  // list items and text lines
+    QList<int> analogRangeUnits;           // every showAnalogRangeBox call
+    QList<int> panelColour;                // red, green, blue
+    std::map<int, QString> dataStatus;     // StatusBar1 panels by index
     QStringList messages;
     QByteArray dataText;  // the last text the Data text page was given
     int dataTextSet = 0;
@@ -70,6 +100,11 @@ public:
     int reformatEnded = 0;
 
 private:
+    QStringList itemsOf(Control c) const
+    {
+        const auto it = items.find(c);
+        return it == items.end() ? QStringList() : it->second;
+    }
     static std::optional<bool> lookup(const std::map<Control, bool>& m, Control c)
     {
         const auto it = m.find(c);

@@ -1,0 +1,255 @@
+#include "reply/config_handlers.h"
+
+#include "core/date_time.h"
+#include "core/number_pattern.h"
+
+namespace nesmo {
+
+namespace {
+
+// Keyword codes of the setting replies.
+namespace code {
+constexpr int FlowRate = 40;
+constexpr int DisplayAvg = 41;
+constexpr int Battery = 44;
+constexpr int CalFactor = 43;
+constexpr int Backlight = 45;
+constexpr int Units = 46;
+constexpr int RhCorrect = 47;
+constexpr int Huh = 49;
+constexpr int LogPeriod = 50;
+constexpr int AutoStart = 51;
+constexpr int Site = 52;
+constexpr int Tag = 53;
+constexpr int Tags = 54;
+constexpr int AnalogOut = 55;
+constexpr int Alarm = 56;
+constexpr int Instant = 58;
+constexpr int Stel = 59;
+constexpr int Time = 61;
+constexpr int Date = 62;
+constexpr int TempUnits = 63;
+constexpr int Inlet = 65;
+}  // namespace code
+
+// Fixed-point texts of the replies: up to 5 integer digits (6 for a site's
+// factor) before exponent notation takes over.
+constexpr int kFixedDigits = 5;
+constexpr int kSiteFactorDigits = 6;
+
+constexpr char kInvalidDate[] =
+    "Invalid time or date: \n \n Try loading the computer's time and date.";
+
+// The next token of the line; never reads past its end.
+quint8 next(Lexer& lx)
+{
+    if (lx.TokenKind == TokEnd) return TokEnd;
+    return lx.Advance();
+}
+
+bool nextInteger(Lexer& lx)
+{
+    return next(lx) == TokInteger;
+}
+
+bool nextKeyword(Lexer& lx)
+{
+    return next(lx) == TokKeyword;
+}
+
+QString decimal(qint32 v)
+{
+    return QString::number(v);
+}
+
+// The range list that a units code shows: 0 AnalogRange0, 1 AnalogRange1,
+// 2 AnalogRange3, 3 AnalogRange2.
+bool rangeListOf(int units, Control& out)
+{
+    switch (units) {
+        case 0: out = Control::AnalogRange0; return true;
+        case 1: out = Control::AnalogRange1; return true;
+        case 2: out = Control::AnalogRange3; return true;
+        case 3: out = Control::AnalogRange2; return true;
+        default: return false;
+    }
+}
+
+void site(Lexer& lx, InstrumentView& view)
+{
+    if (!nextInteger(lx)) return;
+    const qint32 n = lx.TokenValue;
+    view.setText(Control::Edit2, decimal(n));
+    if (next(lx) != TokString) return;
+    const QString name = lx.text();
+    const int line = n - 1;
+    const bool lineExists = line >= 0 && line < view.itemCount(Control::SiteList);
+    if (lineExists) view.setItem(Control::SiteList, line, name);
+    view.setText(Control::Label25, name);
+    const double factor = next(lx) == TokReal ? double(lx.realValue()) : 1.0;
+    const QString factorText = pattern::fixedNumber(factor, 3, kSiteFactorDigits);
+    view.setText(Control::CalFactorEdit, factorText);
+    if (lineExists)
+        view.setItem(
+            Control::SiteList, line,
+            decimal(n) + QStringLiteral(" \"") + name + QStringLiteral("\" ") + factorText);
+}
+
+void tags(Lexer& lx, InstrumentView& view)
+{
+    if (next(lx) == TokKeyword) {
+        // A second number for each listed tag, in the order of the list. Numbers
+        // beyond the list's end have no entry to go to.
+        const int count = view.itemCount(Control::TagListBox);
+        for (int i = 0; nextInteger(lx); ++i) {
+            if (i >= count) continue;
+            view.setItem(Control::TagListBox, i,
+                         view.item(Control::TagListBox, i) + QStringLiteral("  ") +
+                             QString::asprintf("%5i", lx.TokenValue));
+        }
+        return;
+    }
+    view.clearItems(Control::TagListBox);
+    while (lx.TokenKind == TokInteger) {
+        view.addItem(Control::TagListBox, QString::asprintf("%2i", lx.TokenValue));
+        next(lx);
+    }
+}
+
+void alarm(Lexer& lx, InstrumentView& view, const AppState& state)
+{
+    if (!nextKeyword(lx)) return;
+    switch (lx.TokenValue) {
+        case kw::Off: view.setCurrentIndex(Control::RadioGroupAlarm, 0); break;
+        case kw::On:
+        case code::Instant: view.setCurrentIndex(Control::RadioGroupAlarm, 1); break;
+        case code::Stel: view.setCurrentIndex(Control::RadioGroupAlarm, 2); break;
+        default: break;
+    }
+    if (next(lx) != TokReal) return;
+    const QString level = pattern::formatNumber(QStringLiteral("####0.000"), lx.realValue());
+    switch (view.currentIndex(Control::RadioGroupAlarm)) {
+        case 0:
+            // Older firmware reports the instant level with a disabled alarm.
+            if (state.Alarm128Visible) view.setText(Control::ConcAlarmLevelEdit, level);
+            break;
+        case 1: view.setText(Control::ConcAlarmLevelEdit, level); break;
+        case 2: view.setText(Control::StelAlarmLevelEdit, level); break;
+        default: break;
+    }
+}
+
+void date(Lexer& lx, InstrumentView& view)
+{
+    if (!nextInteger(lx)) return;
+    const qint32 d = lx.TokenValue;
+    view.setText(Control::DateDayEdit, decimal(d));
+    if (!nextInteger(lx)) return;
+    const qint32 mo = lx.TokenValue;
+    view.setCurrentIndex(Control::DateMonthEdit, mo - 1);
+    if (!nextInteger(lx)) return;
+    const qint32 y = lx.TokenValue;
+    view.setText(Control::DateYearEdit, decimal(y));
+    double serial = 0;
+    if (!datetime::encodeDate(y, mo, d, serial)) {
+        view.postMessage(QString::fromLatin1(kInvalidDate));
+        view.setCurrentIndex(Control::ClockChangeChoice, 1);
+    }
+}
+
+}  // namespace
+
+void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& state)
+{
+    InstrumentView* v = &view;
+    AppState* st = &state;
+
+    parser.setKeywordHandler(code::FlowRate, [v](Lexer& lx) {
+        if (next(lx) == TokReal)
+            v->setText(Control::FlowRateEdit,
+                       pattern::fixedNumber(lx.realValue(), 2, kFixedDigits));
+    });
+    parser.setKeywordHandler(code::DisplayAvg, [v](Lexer& lx) {
+        if (nextInteger(lx))
+            v->setText(Control::DisplayAvgEdit,
+                       pattern::fixedNumber(lx.TokenValue, 0, kFixedDigits));
+    });
+    parser.setKeywordHandler(code::CalFactor, [v](Lexer& lx) {
+        if (next(lx) == TokReal)
+            v->setText(Control::CalFactorEdit,
+                       pattern::fixedNumber(lx.realValue(), 2, kFixedDigits));
+    });
+    parser.setKeywordHandler(code::Backlight, [v](Lexer& lx) {
+        if (!nextKeyword(lx)) return;
+        v->setChecked(Control::BacklightEnable, lx.TokenValue == kw::On);
+        if (v->isChecked(Control::BacklightEnable))
+            v->setPanelDisplayColour(0, 255, 255);  // aqua
+        else
+            v->setPanelDisplayColour(192, 192, 192);  // silver
+    });
+    parser.setKeywordHandler(code::Units, [v](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        v->setCurrentIndex(Control::UnitsBox, lx.TokenValue);
+        v->showAnalogRangeBox(lx.TokenValue);
+    });
+    parser.setKeywordHandler(code::RhCorrect, [v](Lexer& lx) {
+        if (nextKeyword(lx)) v->setChecked(Control::RHCorrectionBox, lx.TokenValue == kw::On);
+    });
+    parser.setKeywordHandler(code::LogPeriod, [v](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        // Periods of 256 hours and more keep their whole hour count.
+        const qint64 s = lx.TokenValue;
+        const qint64 h = s / 3600;
+        const qint64 m = (s - 3600 * h) / 60;
+        const qint64 r = s - 3600 * h - 60 * m;
+        v->setText(Control::LogPeriodHourEdit, QString::number(h));
+        v->setText(Control::LogPeriodMinEdit, QString::number(m));
+        v->setText(Control::LogPeriodSecEdit, QString::number(r));
+    });
+    parser.setKeywordHandler(code::AutoStart, [v](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        v->setText(Control::AutoStartMin, decimal(lx.TokenValue));
+        if (!nextInteger(lx)) return;
+        v->setText(Control::AutoStartHour, decimal(lx.TokenValue));
+        if (!nextInteger(lx)) return;
+        v->setText(Control::AutoStartDay, decimal(lx.TokenValue));
+        if (!nextInteger(lx)) return;
+        v->setCurrentIndex(Control::AutoStartMonth, lx.TokenValue - 1);
+        if (!nextInteger(lx)) return;
+        v->setText(Control::AutoStartYear, decimal(lx.TokenValue));
+        if (nextKeyword(lx)) v->setChecked(Control::AutoStartEnable, lx.TokenValue == kw::On);
+    });
+    parser.setKeywordHandler(code::Site, [v](Lexer& lx) { site(lx, *v); });
+    parser.setKeywordHandler(code::Tag, [v](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        v->setText(Control::TagNumberEdit, decimal(lx.TokenValue));
+        // Numbers after the switch are not used.
+        if (nextKeyword(lx)) v->setChecked(Control::LoggingEnable, lx.TokenValue == kw::On);
+    });
+    parser.setKeywordHandler(code::Tags, [v](Lexer& lx) { tags(lx, *v); });
+    parser.setKeywordHandler(code::AnalogOut, [v](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        Control list;
+        if (rangeListOf(v->currentIndex(Control::UnitsBox), list))
+            v->setCurrentIndex(list, lx.TokenValue);
+    });
+    parser.setKeywordHandler(code::Alarm, [v, st](Lexer& lx) { alarm(lx, *v, *st); });
+    parser.setKeywordHandler(code::Time, [v](Lexer& lx) {
+        // A time that is no time of day is taken as it comes.
+        if (!nextInteger(lx)) return;
+        v->setText(Control::TimeSecEdit, decimal(lx.TokenValue));
+        if (!nextInteger(lx)) return;
+        v->setText(Control::TimeMinEdit, decimal(lx.TokenValue));
+        if (!nextInteger(lx)) return;
+        v->setText(Control::TimeHourEdit, decimal(lx.TokenValue));
+    });
+    parser.setKeywordHandler(code::Date, [v](Lexer& lx) { date(lx, *v); });
+    parser.setKeywordHandler(code::Inlet, [v](Lexer& lx) {
+        if (nextInteger(lx)) v->setCurrentIndex(Control::InletTypeBox, lx.TokenValue);
+    });
+    // Reported, but nothing to show.
+    for (int quiet : {code::Battery, code::Huh, code::TempUnits})
+        parser.setKeywordHandler(quiet, [](Lexer&) {});
+}
+
+}  // namespace nesmo
