@@ -1,0 +1,194 @@
+// A full configuration read and a full write of the "Configure instrument" page
+// against nesmo7-sim answering at once over a pseudo-terminal: the wall time of
+// each, the processor time the program spends in it (its share of the wall
+// time), and the simulator's processor time over the same span.
+//
+//   bench_config [rounds]
+//
+// The rest of the wall time is the simulator, the pseudo-terminal and the
+// scheduler between the two processes.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "bench_common.h"
+#include "config/config_page.h"
+#include "core/app_state.h"
+#include "core/dialogs.h"
+#include "shell/main_window.h"
+
+namespace {
+
+using namespace nesmo;
+
+[[noreturn]] void fail(const char* what)
+{
+    std::fprintf(stderr, "bench_config: %s\n", what);
+    std::exit(1);
+}
+
+// Answers every dialog at once; the write's tag message is expected.
+class SilentDialogs final : public Dialogs {
+public:
+    void message(const QString&) override { ++messages; }
+    void error(const QString& text) override
+    {
+        std::fprintf(stderr, "error: %s\n", qPrintable(text));
+        ++errors;
+    }
+    bool askYesNo(const QString&, const QString&, Icon) override { return true; }
+    bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
+    std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
+    QString openFileName(const QString&, const QString&, const QStringList&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QStringList&) override { return {}; }
+    int messages = 0;
+    int errors = 0;
+};
+
+// nesmo7-sim as a child process, running until this object goes.
+class Simulator {
+public:
+    explicit Simulator(const QStringList& args)
+    {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(NESMO_SIM_PATH), args);
+        if (!process_.waitForStarted(5000)) fail("nesmo7-sim did not start");
+        QByteArray line;
+        while (!line.startsWith("ready")) {
+            if (!process_.canReadLine() && !process_.waitForReadyRead(10000))
+                fail("nesmo7-sim did not get ready");
+            line = process_.readLine().trimmed();
+        }
+    }
+    ~Simulator()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) process_.kill();
+        process_.waitForFinished(3000);
+    }
+    // The simulator's processor time so far, in milliseconds (the scheduler's
+    // nanosecond count where the system keeps one, else clock ticks).
+    double cpuMs() const
+    {
+        QFile schedstat(QStringLiteral("/proc/%1/schedstat").arg(process_.processId()));
+        if (schedstat.open(QIODevice::ReadOnly)) {
+            bool ok = false;
+            const double ns = schedstat.readAll().split(' ').value(0).toDouble(&ok);
+            if (ok) return ns / 1e6;
+        }
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process_.processId()));
+        if (!stat.open(QIODevice::ReadOnly)) return 0.0;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13) return 0.0;
+        const double ticks = fields[11].toDouble() + fields[12].toDouble();  // utime, stime
+        return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    }
+
+private:
+    QProcess process_;
+};
+
+double ownCpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+}
+
+struct Sample {
+    std::vector<double> wall, own, sim;
+};
+
+template <typename F>
+void measure(Sample& s, const Simulator& sim, F&& operation)
+{
+    const double own0 = ownCpuMs();
+    const double sim0 = sim.cpuMs();
+    QElapsedTimer t;
+    t.start();
+    operation();
+    s.wall.push_back(double(t.nsecsElapsed()) / 1e6);
+    s.own.push_back(ownCpuMs() - own0);
+    s.sim.push_back(sim.cpuMs() - sim0);
+}
+
+double total(const std::vector<double>& v)
+{
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return sum;
+}
+
+bool report(const char* what, const Sample& s)
+{
+    char name[80];
+    std::snprintf(name, sizeof name, "%s, median wall time", what);
+    const bool ok = bench::summaryAtMost(name, bench::median(s.wall), "ms", 100);
+    std::snprintf(name, sizeof name, "%s, 90th percentile wall", what);
+    bench::summary(name, bench::quantile(s.wall, 0.9), "ms");
+    std::snprintf(name, sizeof name, "%s, program's processor time", what);
+    bench::summary(name, total(s.own) / double(s.own.size()), "ms");
+    std::snprintf(name, sizeof name, "%s, program's share of wall", what);
+    bench::summary(name, 100.0 * total(s.own) / total(s.wall), "%");
+    std::snprintf(name, sizeof name, "%s, simulator's processor time", what);
+    bench::summary(name, total(s.sim) / double(s.sim.size()), "ms");
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+
+    QTemporaryDir dir;
+    const QString tty = dir.filePath(QStringLiteral("ttyNESMO7"));
+    Simulator sim({"--pty", tty, "--clock", "2025-03-01 10:00:00"});
+    const QString ini = dir.filePath(QStringLiteral("NesmoComm.INI"));
+    QFile f(ini);
+    if (!f.open(QIODevice::WriteOnly)) fail("cannot write the settings file");
+    f.write("[Setup]\nComPort=7\n[Ports]\nCOM7=" + tty.toLocal8Bit() + "\n");
+    f.close();
+
+    AppState state;
+    SilentDialogs dialogs;
+    MainWindow window(state, dialogs, ini, {});
+    window.show();
+    QElapsedTimer wait;
+    wait.start();
+    while (state.FirmwareVersion == 0 && wait.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (state.FirmwareVersion == 0) fail("the program did not reach the simulator");
+    ConfigPage* page = window.configPage();
+
+    Sample read, write;
+    for (int i = 0; i < rounds; ++i) {
+        measure(read, sim, [page] { page->GetConfigClick(); });
+        if (page->statusText() != QLatin1String("Configuration has been loaded from instrument."))
+            fail(qPrintable(QStringLiteral("the read did not end as expected: ") +
+                            page->statusText()));
+        measure(write, sim, [page] { page->SetConfigClick(); });
+    }
+    if (page->statusText() != QLatin1String("Configuration has been set.") || dialogs.errors)
+        fail(
+            qPrintable(QStringLiteral("the write did not end as expected: ") + page->statusText()));
+
+    std::printf("%d reads (22 exchanges each) and %d writes (23 exchanges each)\n", rounds, rounds);
+    const bool readOk = report("configuration read", read);
+    const bool writeOk = report("configuration write", write);
+    return readOk && writeOk ? 0 : 2;
+}

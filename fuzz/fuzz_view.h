@@ -1,0 +1,96 @@
+#pragma once
+
+// Recording doubles for the fuzz targets: the window interface and the receive
+// path's host. Everything they record is compared between two deliveries of the
+// same bytes, so they keep values, not counts of calls that depend on how the
+// bytes were split into notifications.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <utility>
+
+#include "core/instrument_view.h"
+#include "link/receive_path.h"
+
+namespace nesmo::fuzz {
+
+class RecordingView final : public InstrumentView {
+public:
+    void setText(Control c, const QString& t) override { texts[c] = t; }
+    QString text(Control c) const override
+    {
+        const auto it = texts.find(c);
+        return it == texts.end() ? QString() : it->second;
+    }
+    void setVisible(Control c, bool v) override { visible[c] = v; }
+    void setEnabled(Control c, bool e) override { enabled[c] = e; }
+
+    void clearDataText() override { ++dataTextCleared; }
+    void showDataTextPage() override { ++dataTextPageShown; }
+    void setDataText(const QByteArray& t) override
+    {
+        dataText = t;
+        ++dataTextSet;
+    }
+    void setDataStatus(int panel, const QString& t) override { dataStatus[panel] = t; }
+    void startDownloadProgress(int maximum) override
+    {
+        progressMaximum = maximum;
+        progressPosition = 0;
+        progressShown = true;
+    }
+    void stepDownloadProgress() override { ++progressPosition; }
+    void hideDownloadProgress() override { progressShown = false; }
+    void endReformatAnimation() override { ++reformatEnded; }
+    void postMessage(const QString& t) override { messages << t; }
+
+    bool operator==(const RecordingView& o) const
+    {
+        return texts == o.texts && visible == o.visible && enabled == o.enabled &&
+               dataStatus == o.dataStatus && messages == o.messages && dataText == o.dataText &&
+               dataTextSet == o.dataTextSet && dataTextCleared == o.dataTextCleared &&
+               dataTextPageShown == o.dataTextPageShown && progressMaximum == o.progressMaximum &&
+               progressPosition == o.progressPosition && progressShown == o.progressShown &&
+               reformatEnded == o.reformatEnded;
+    }
+
+    std::map<Control, QString> texts;
+    std::map<Control, bool> visible;
+    std::map<Control, bool> enabled;
+    std::map<int, QString> dataStatus;
+    QStringList messages;
+    QByteArray dataText;
+    int dataTextSet = 0;
+    int dataTextCleared = 0;
+    int dataTextPageShown = 0;
+    int progressMaximum = 0;
+    int progressPosition = 0;
+    bool progressShown = false;
+    int reformatEnded = 0;
+};
+
+// The receive path's host. The reply timer and the watchdog are restarted once
+// per notification at most, so their counts are not recorded.
+class RecordingHost final : public ReceiveHost {
+public:
+    void restartReplyTimer() override {}
+    void restartWatchdog() override {}
+    void promptReceived() override { ++prompts; }
+    void terminalWrite(const char* data, qsizetype n) override { terminal.append(data, n); }
+    bool terminalVisible() const override { return visible; }
+    void setTerminalVisible(bool v) override
+    {
+        visible = v;
+        visibilityChanges << v;
+    }
+
+    QByteArray terminal;
+    bool visible = false;
+    QList<bool> visibilityChanges;
+    int prompts = 0;
+};
+
+}  // namespace nesmo::fuzz
