@@ -164,7 +164,9 @@ TEST(Download, TrickyBytesRoundTripIntoTheCaptureFile)
         EXPECT_EQ(m.captured(5).toInt(), (r.pressure + 200) * 2);
         const int seconds =
             m.captured(6).toInt() * 3600 + m.captured(7).toInt() * 60 + m.captured(8).toInt();
-        if (previousSeconds >= 0) EXPECT_NE(seconds, previousSeconds);
+        if (previousSeconds >= 0) {
+            EXPECT_NE(seconds, previousSeconds);
+        }
         previousSeconds = seconds;
     }
     EXPECT_EQ(rig.text().count('\n'), 15 + 300);
