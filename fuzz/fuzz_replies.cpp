@@ -1,5 +1,5 @@
 // Arbitrary instrument bytes through the receive path, the reply queue, the lexer
-// and the reply parser, with the download capture writing a real file.
+// and the reply parser with the setting handlers, with the download capture writing a real file.
 //
 // Input layout:
 //   byte 0   set-up: bits 0-1 DeviceFilterNumber (0, 3, 7, 255), bit 2 Alarm128Visible,
@@ -32,6 +32,7 @@
 #include "link/download_capture.h"
 #include "link/receive_path.h"
 #include "link/terminal_buffer.h"
+#include "reply/config_handlers.h"
 #include "reply/reply_parser.h"
 #include "reply/reply_queue.h"
 
@@ -129,6 +130,7 @@ struct Run {
         host.recorded.visible = s.terminalVisible;
         parser.setDiagnosticStream(&diagnostics);
         rx.setParser([this] { parser.ParseReplies(); });
+        installConfigHandlers(parser, view, state);
     }
 
     void deliver(const uint8_t* data, size_t n)
@@ -194,6 +196,11 @@ void compare(const Run& a, const Run& b)
     EXPECT_SAME(diagnostics.str());
 
     EXPECT_SAME(view.texts);
+    EXPECT_SAME(view.checked);
+    EXPECT_SAME(view.indexes);
+    EXPECT_SAME(view.items);
+    EXPECT_SAME(view.analogRangeBox);
+    EXPECT_SAME(view.panelColour);
     EXPECT_SAME(view.visible);
     EXPECT_SAME(view.enabled);
     EXPECT_SAME(view.dataStatus);

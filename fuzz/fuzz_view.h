@@ -27,6 +27,37 @@ public:
     }
     void setVisible(Control c, bool v) override { visible[c] = v; }
     void setEnabled(Control c, bool e) override { enabled[c] = e; }
+    void setChecked(Control c, bool v) override { checked[c] = v; }
+    bool isChecked(Control c) const override
+    {
+        const auto it = checked.find(c);
+        return it != checked.end() && it->second;
+    }
+    void setCurrentIndex(Control c, int i) override { indexes[c] = i; }
+    int currentIndex(Control c) const override
+    {
+        const auto it = indexes.find(c);
+        return it == indexes.end() ? -1 : it->second;
+    }
+    int itemCount(Control c) const override
+    {
+        const auto it = items.find(c);
+        return it == items.end() ? 0 : static_cast<int>(it->second.size());
+    }
+    QString item(Control c, int i) const override
+    {
+        const auto it = items.find(c);
+        return it == items.end() || i < 0 || i >= it->second.size() ? QString() : it->second[i];
+    }
+    void setItem(Control c, int i, const QString& t) override
+    {
+        auto& list = items[c];
+        if (i >= 0 && i < list.size()) list[i] = t;
+    }
+    void addItem(Control c, const QString& t) override { items[c] << t; }
+    void clearItems(Control c) override { items[c].clear(); }
+    void showAnalogRangeBox(int box) override { analogRangeBox = box; }
+    void setPanelDisplayColour(int r, int g, int b) override { panelColour = {r, g, b}; }
 
     void clearDataText() override { ++dataTextCleared; }
     void showDataTextPage() override { ++dataTextPageShown; }
@@ -54,12 +85,19 @@ public:
                dataTextSet == o.dataTextSet && dataTextCleared == o.dataTextCleared &&
                dataTextPageShown == o.dataTextPageShown && progressMaximum == o.progressMaximum &&
                progressPosition == o.progressPosition && progressShown == o.progressShown &&
-               reformatEnded == o.reformatEnded;
+               reformatEnded == o.reformatEnded && checked == o.checked && indexes == o.indexes &&
+               items == o.items && analogRangeBox == o.analogRangeBox &&
+               panelColour == o.panelColour;
     }
 
     std::map<Control, QString> texts;
     std::map<Control, bool> visible;
     std::map<Control, bool> enabled;
+    std::map<Control, bool> checked;
+    std::map<Control, int> indexes;
+    std::map<Control, QStringList> items;
+    int analogRangeBox = -1;
+    QList<int> panelColour;
     std::map<int, QString> dataStatus;
     QStringList messages;
     QByteArray dataText;
