@@ -5,6 +5,7 @@
 // loopback TCP without pacing, and how long a dump paced at 19200 baud takes over a
 // pseudo-terminal compared with the time its bytes take on the line.
 
+#include <QFont>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,8 +30,10 @@ public:
     bool askYesNo(const QString&, const QString&, Icon) override { return true; }
     bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
     std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const QString&, const QString&, const QStringList&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QStringList&) override { return {}; }
+    QString openFileName(const nesmo::FileDialogSpec&) override { return {}; }
+    QString saveFileName(const nesmo::FileDialogSpec&) override { return {}; }
+    bool print(QPrinter&) override { return false; }
+    std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
 };
 
 struct Sim {

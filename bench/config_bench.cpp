@@ -8,6 +8,7 @@
 // The rest of the wall time is the simulator, the pseudo-terminal and the
 // scheduler between the two processes.
 
+#include <QFont>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -48,8 +49,10 @@ public:
     bool askYesNo(const QString&, const QString&, Icon) override { return true; }
     bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
     std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const QString&, const QString&, const QStringList&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QStringList&) override { return {}; }
+    QString openFileName(const FileDialogSpec&) override { return {}; }
+    QString saveFileName(const FileDialogSpec&) override { return {}; }
+    bool print(QPrinter&) override { return false; }
+    std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     int messages = 0;
     int errors = 0;
 };

@@ -39,6 +39,7 @@ struct AppState {
     // Pages
     bool TagNumberChanged = true;
     bool GraphStale = false;
+    bool ReturnToGraph = false;  // the tag list was last opened from the Data graph page
     bool NotesHintPending = true;
     QString CurrentFileName = QStringLiteral("Untitled.csv");
     QString SiteFileName = QStringLiteral("SiteFile.txt");

@@ -4,7 +4,19 @@
 #include <QStringList>
 #include <optional>
 
+class QFont;
+class QPrinter;
+
 namespace nesmo {
+
+// What an open or save dialog shows.
+struct FileDialogSpec {
+    QString title;
+    QString directory;      // the folder it opens in; empty for the working folder
+    QString fileName;       // the proposed name; empty for none
+    QStringList filters;    // Qt name filters, e.g. "text file (*.txt)"
+    QString defaultSuffix;  // added to a name typed without one
+};
 
 // Every message box and every file, port, print and font dialog goes through
 // this interface. The program shows the real Qt dialogs; tests put in a script.
@@ -27,11 +39,15 @@ public:
     // when the operator cancelled.
     virtual std::optional<int> choosePort(const QStringList& entries) = 0;
 
-    // File dialogs: an empty result means cancelled.
-    virtual QString openFileName(const QString& title, const QString& dir,
-                                 const QStringList& filters) = 0;
-    virtual QString saveFileName(const QString& title, const QString& proposed,
-                                 const QStringList& filters) = 0;
+    // File dialogs: an empty result means cancelled. The save dialog asks
+    // before it lets the operator pick a file that exists.
+    virtual QString openFileName(const FileDialogSpec& spec) = 0;
+    virtual QString saveFileName(const FileDialogSpec& spec) = 0;
+
+    // The print dialog for this printer; true when the operator confirmed it.
+    virtual bool print(QPrinter& printer) = 0;
+    // The font dialog, starting from this font; nothing when cancelled.
+    virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
 };
 
 }  // namespace nesmo

@@ -1,12 +1,23 @@
 #include "logged_data/data_text_page.h"
 
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include "shell/accessible.h"
 #include "shell/application.h"
+#include "shell/tool_icons.h"
 
 namespace nesmo {
+
+QString dataTextFromBytes(const QByteArray& bytes)
+{
+    QByteArray text = bytes;
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    return QString::fromLatin1(text);
+}
 
 DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), state_(state), link_(link), dialogs_(dialogs)
@@ -17,36 +28,42 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
 
     toolBar_ = name(new QToolBar, "ToolBar3", QStringLiteral("Data text tools"));
     toolBar_->setIconSize(QSize(20, 20));
-    terminalVisibleButton_ = name(new QToolButton, "TerminalVisibleToolButton",
-                                  QStringLiteral("Show / Hide Terminal window"));
-    terminalVisibleButton_->setToolTip(QStringLiteral("Show / Hide Terminal window"));
-    terminalVisibleButton_->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
-    terminalCaptureButton_ = name(new QToolButton, "TerminalCaptureToolButton",
-                                  QStringLiteral("Capture terminal text to file"));
-    terminalCaptureButton_->setToolTip(QStringLiteral("Capture terminal text to file: APD.CAP"));
-    terminalCaptureButton_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    toolBar_->addWidget(terminalVisibleButton_);
-    toolBar_->addWidget(terminalCaptureButton_);
+    addToolButton("FileNewToolButton", QStringLiteral("Get new data from Nesmo-7"),
+                  toolIcon(ToolIcon::Download));
+    addToolButton("FileOpenToolButton", QStringLiteral("Open a data file saved to disk"),
+                  toolIcon(ToolIcon::Open));
+    addToolButton("FileSaveToolButton", QStringLiteral("Save data file to disk"),
+                  toolIcon(ToolIcon::Save));
+    addToolButton("FilePrintToolButton", QStringLiteral("Print the tag data"),
+                  toolIcon(ToolIcon::Print));
+    toolBar_->addSeparator();
+    addToolButton("EditCopyToolButton", QStringLiteral("Copy selection to Clipboard"),
+                  toolIcon(ToolIcon::Copy));
+    toolBar_->addSeparator();
+    addToolButton("TextFontToolButton", QStringLiteral("Change the text font properties"),
+                  toolIcon(ToolIcon::Font));
+    addToolButton("TextSizeToolButton", QStringLiteral("Increse the text font size"),
+                  toolIcon(ToolIcon::FontSize));
+    toolBar_->addSeparator();
+    terminalVisibleButton_ = addToolButton("TerminalVisibleToolButton",
+                                           QStringLiteral("Show / Hide Terminal window"),
+                                           style()->standardIcon(QStyle::SP_ComputerIcon));
+    terminalCaptureButton_ = addToolButton("TerminalCaptureToolButton",
+                                           QStringLiteral("Capture terminal text to file: APD.CAP"),
+                                           style()->standardIcon(QStyle::SP_DialogSaveButton));
+    terminalCaptureButton_->setAccessibleName(QStringLiteral("Capture terminal text to file"));
+    toolBar_->addSeparator();
+    addToolButton("ToolButton9", QStringLiteral("Help Contents"), toolIcon(ToolIcon::Help))
+        ->setEnabled(false);  // the help comes with the manuals
     layout->addWidget(toolBar_);
-
-    // The tag selection panel is filled by the tag directory.
-    tagSelectPanel_ = name(new QWidget, "TagSelectPanel", QStringLiteral("Tag selection"));
-    tagSelectPanel_->hide();
-    auto* tagLayout = new QVBoxLayout(tagSelectPanel_);
-    tagLayout->setContentsMargins(0, 0, 0, 0);
-    tagListBox_ = name(new QListWidget, "TagListBox", QStringLiteral("Logged tags"));
-    QFont tagFont(QStringLiteral("Courier New"), 10);
-    tagFont.setStyleHint(QFont::TypeWriter);
-    tagListBox_->setFont(tagFont);
-    tagListBox_->setToolTip(QStringLiteral("Double click to load tag"));
-    tagLayout->addWidget(tagListBox_);
-    layout->addWidget(tagSelectPanel_);
 
     richEdit_ = name(new QPlainTextEdit, "RichEdit1", QStringLiteral("Logged data text"));
     QFont mono(QStringLiteral("Courier New"), 10);
     mono.setStyleHint(QFont::TypeWriter);
     richEdit_->setFont(mono);
     richEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    richEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    richEdit_->installEventFilter(this);
     layout->addWidget(richEdit_, 1);
 
     terminal_ = name(new TerminalView(link_.terminal()), "ApdTerminal1",
@@ -67,15 +84,119 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
         panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
         panels_[i]->setAccessibleName(i == 0 ? QStringLiteral("Data file name")
                                              : QStringLiteral("Records to come"));
-        panels_[i]->setMinimumWidth(i == 0 ? 220 : 80);
+        panels_[i]->setMinimumWidth(i == 0 ? 220 : 50);
         statusBar_->addWidget(panels_[i], i == 0 ? 0 : 1);
     }
+    panels_[0]->setText(QStringLiteral("No file loaded"));
     layout->addWidget(statusBar_);
+
+    buildTagSelectPanel();
 
     connect(terminalVisibleButton_, &QToolButton::clicked, this,
             [this] { runGuarded(dialogs_, [this] { TerminalVisibleToolButtonClick(); }); });
     connect(terminalCaptureButton_, &QToolButton::clicked, this,
             [this] { runGuarded(dialogs_, [this] { TerminalCaptureToolButtonClick(); }); });
+}
+
+QToolButton* DataTextPage::addToolButton(const char* objectName, const QString& hint,
+                                         const QIcon& icon)
+{
+    auto* button = name(new QToolButton, objectName, hint);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    toolBar_->addWidget(button);
+    return button;
+}
+
+QToolButton* DataTextPage::toolButton(const char* objectName) const
+{
+    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(objectName));
+}
+
+void DataTextPage::buildTagSelectPanel()
+{
+    // A bordered panel that lies over the text area; the rest of the page stays usable.
+    tagSelectPanel_ = name(new QFrame(this), "TagSelectPanel", QStringLiteral("Tag selection"));
+    tagSelectPanel_->setFrameShape(QFrame::Panel);
+    tagSelectPanel_->setFrameShadow(QFrame::Raised);
+    tagSelectPanel_->setLineWidth(2);
+    tagSelectPanel_->setAutoFillBackground(true);
+    tagSelectPanel_->setToolTip(QStringLiteral("Double click to load tag"));
+    auto* panelLayout = new QVBoxLayout(tagSelectPanel_);
+    panelLayout->setContentsMargins(8, 8, 8, 8);
+    auto* label = new QLabel(QStringLiteral("Select a Tag number:"));
+    label->setObjectName(QStringLiteral("TagSelectLabel"));
+    panelLayout->addWidget(label);
+
+    tagListBox_ = name(new QListWidget, "TagListBox", QStringLiteral("Logged tags"));
+    QFont tagFont(QStringLiteral("Courier New"));
+    tagFont.setPixelSize(13);
+    tagFont.setStyleHint(QFont::TypeWriter);
+    tagListBox_->setFont(tagFont);
+    tagListBox_->setToolTip(QStringLiteral("Double click to load tag"));
+    tagListBox_->installEventFilter(this);
+    label->setBuddy(tagListBox_);
+    panelLayout->addWidget(tagListBox_, 1);
+
+    tagLoadButton_ = name(new QPushButton(QStringLiteral("&Load")), "TagLoadBitButton",
+                          QStringLiteral("Load"));
+    tagLoadButton_->setToolTip(QStringLiteral("Load tag from Nesmo-7"));
+    tagDeleteButton_ = name(new QPushButton(QStringLiteral("&Delete")), "TagDeleteBitButton",
+                            QStringLiteral("Delete"));
+    tagDeleteButton_->setToolTip(QStringLiteral("Delete tag in Nesmo-7"));
+    tagDeleteButton_->setEnabled(false);  // deleting tags comes with the memory commands
+    cancelData_ = name(new QPushButton(QStringLiteral("&Cancel")), "CancelData",
+                       QStringLiteral("Cancel"));
+    cancelData_->setToolTip(QStringLiteral("Close without loading a tag"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(tagLoadButton_);
+    buttons->addWidget(tagDeleteButton_);
+    buttons->addWidget(cancelData_);
+    panelLayout->addLayout(buttons);
+    checkBoxAllData_ = name(new QCheckBox(QStringLiteral("Delete all data")), "CheckBoxAllData",
+                            QStringLiteral("Delete all data"));
+    panelLayout->addWidget(checkBoxAllData_);
+    tagSelectPanel_->hide();
+
+    connect(tagListBox_, &QListWidget::itemDoubleClicked, this, [this] { emit tagListKey(0); });
+    connect(tagLoadButton_, &QPushButton::clicked, this, &DataTextPage::tagLoadClicked);
+    connect(cancelData_, &QPushButton::clicked, this, &DataTextPage::tagCancelClicked);
+}
+
+void DataTextPage::placeTagSelectPanel()
+{
+    const QRect area = richEdit_->geometry();
+    const QSize wanted = tagSelectPanel_->sizeHint().expandedTo(QSize(260, 280));
+    const int height = qMax(120, qMin(wanted.height(), area.height() - 16));
+    tagSelectPanel_->setGeometry(area.left() + 12, area.top() + 8,
+                                 qMin(wanted.width(), qMax(160, area.width() - 24)), height);
+}
+
+void DataTextPage::showTagSelectPanel()
+{
+    placeTagSelectPanel();
+    tagSelectPanel_->show();
+    tagSelectPanel_->raise();
+}
+
+void DataTextPage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (tagSelectPanel_->isVisible()) placeTagSelectPanel();
+}
+
+bool DataTextPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == richEdit_ && event->type() == QEvent::FocusIn) {
+        runGuarded(dialogs_, [this] { RichEdit1Enter(); });
+    } else if (watched == tagListBox_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            emit tagListKey(key);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void DataTextPage::setStatusPanel(int panel, const QString& text)
@@ -86,6 +207,18 @@ void DataTextPage::setStatusPanel(int panel, const QString& text)
 QString DataTextPage::statusPanel(int panel) const
 {
     return (panel >= 0 && panel < 2) ? panels_[panel]->text() : QString();
+}
+
+QByteArray DataTextPage::textBytes() const
+{
+    return richEdit_->toPlainText().toLatin1();
+}
+
+bool DataTextPage::setTextBytes(const QByteArray& bytes)
+{
+    if (bytes.size() > kTextLimit) return false;
+    richEdit_->setPlainText(dataTextFromBytes(bytes));
+    return true;
 }
 
 void DataTextPage::setTerminalShown(bool shown)
@@ -130,6 +263,14 @@ void DataTextPage::Tab2Show()
 {
     if (link_.linkOpen()) terminal_->setVisibleRows(10);
     setTerminalShown(false);
+}
+
+void DataTextPage::RichEdit1Enter()
+{
+    if (!state_.NotesHintPending) return;
+    state_.NotesHintPending = false;
+    dialogs_.message(
+        QStringLiteral("If you add notes to the file, make sure they are before the data block"));
 }
 
 }  // namespace nesmo

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -16,8 +19,9 @@
 
 namespace nesmo {
 
-// The "Data text" page: the logged data as text, the terminal view with its
-// buttons, the download's status bar and progress bar.
+// The "Data text" page: the logged data as editable text, the tag selection
+// panel over it, the terminal view with its buttons, the download's status bar
+// and progress bar. The file commands and the tag directory act on it.
 class DataTextPage final : public QWidget {
     Q_OBJECT
 
@@ -28,12 +32,27 @@ public:
     TerminalView* ApdTerminal1() const { return terminal_; }
     QStatusBar* StatusBar1() const { return statusBar_; }
     QProgressBar* ProgressBar1() const { return progress_; }
-    QWidget* TagSelectPanel() const { return tagSelectPanel_; }
+    QFrame* TagSelectPanel() const { return tagSelectPanel_; }
     QListWidget* TagListBox() const { return tagListBox_; }
+    QPushButton* TagLoadBitButton() const { return tagLoadButton_; }
+    QPushButton* TagDeleteBitButton() const { return tagDeleteButton_; }
+    QCheckBox* CheckBoxAllData() const { return checkBoxAllData_; }
+    QPushButton* CancelData() const { return cancelData_; }
+    QToolBar* ToolBar3() const { return toolBar_; }
+    // A tool button of ToolBar3 by its name (FileNewToolButton, ...).
+    QToolButton* toolButton(const char* objectName) const;
 
     // StatusBar1 has two panels: 0 the file name, 1 the records still to come.
     void setStatusPanel(int panel, const QString& text);
     QString statusPanel(int panel) const;
+
+    // The whole text as the 8-bit text of a data file (lines end in LF).
+    QByteArray textBytes() const;
+    // Replaces the text with a data file's bytes (lines end in CR LF, LF or CR).
+    // Returns false, changing nothing, when the text is more than the page holds.
+    bool setTextBytes(const QByteArray& bytes);
+    // The most text the page takes, far above the largest tag (about 5 MB).
+    static constexpr qsizetype kTextLimit = 64 * 1024 * 1024;
 
     void setCaptureFileName(const QString& name) { captureFileName_ = name; }
     QString captureFileName() const { return captureFileName_; }
@@ -41,25 +60,44 @@ public:
     bool terminalShown() const { return !terminal_->isHidden(); }
     void setTerminalShown(bool shown);
 
+    void showTagSelectPanel();
+
     void TerminalVisibleToolButtonClick();
     void TerminalCaptureToolButtonClick();
     void Tab2Show();
+    void RichEdit1Enter();
 
 signals:
     // The terminal view was shown or hidden (the "Com terminal" check mark follows).
     void terminalShownChanged(bool shown);
     // The terminal view is about to be shown by the operator: bring this page forward.
     void pageWanted();
+    // Enter, Esc or a double click in TagListBox (the key, or 0 for a double click).
+    void tagListKey(int key);
+    void tagLoadClicked();
+    void tagCancelClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QToolButton* addToolButton(const char* objectName, const QString& hint, const QIcon& icon);
+    void buildTagSelectPanel();
+    void placeTagSelectPanel();
+
     AppState& state_;
     Link& link_;
     Dialogs& dialogs_;
     QToolBar* toolBar_ = nullptr;
     QToolButton* terminalVisibleButton_ = nullptr;
     QToolButton* terminalCaptureButton_ = nullptr;
-    QWidget* tagSelectPanel_ = nullptr;
+    QFrame* tagSelectPanel_ = nullptr;
     QListWidget* tagListBox_ = nullptr;
+    QPushButton* tagLoadButton_ = nullptr;
+    QPushButton* tagDeleteButton_ = nullptr;
+    QCheckBox* checkBoxAllData_ = nullptr;
+    QPushButton* cancelData_ = nullptr;
     QPlainTextEdit* richEdit_ = nullptr;
     TerminalView* terminal_ = nullptr;
     QProgressBar* progress_ = nullptr;
@@ -67,5 +105,9 @@ private:
     QLabel* panels_[2] = {};
     QString captureFileName_ = QStringLiteral("APD.CAP");
 };
+
+// The text a data file's bytes make in the page: Latin-1, lines split at CR LF,
+// LF or CR and joined with LF.
+QString dataTextFromBytes(const QByteArray& bytes);
 
 }  // namespace nesmo

@@ -4,12 +4,15 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QToolButton>
 #include <QShowEvent>
 
 #include "auxiliary/about_window.h"
 #include "config/config_page.h"
+#include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
+#include "logged_data/tag_directory.h"
 #include "maintenance/site_list_page.h"
 #include "panel/panel_window.h"
 #include "reply/config_handlers.h"
@@ -40,7 +43,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     pages_->setAccessibleName(QStringLiteral("Pages"));
     mainPage_ = new MainPage(state_, *link_, dialogs_, *panel_);
     dataTextPage_ = new DataTextPage(state_, *link_, dialogs_);
-    dataGraphPage_ = new DataGraphPage;
+    dataGraphPage_ = new DataGraphPage(state_, *link_, dialogs_, *dataTextPage_);
     configPage_ = new ConfigPage(state_, *link_, dialogs_);
     siteListPage_ = new SiteListPage;
     const struct {
@@ -71,7 +74,19 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
                                  [this](bool shown) { dataTextPage_->setTerminalShown(shown); });
     link_->setPanelVisible([this] { return panel_->isVisible(); });
 
+    tags_ = new TagDirectory(state_, *link_, dialogs_, *dataTextPage_,
+                             {[this] { return pages_->currentIndex() == 2; },
+                              [this] { ViewTextExecute(); }, [this] { panel_->show(); },
+                              [this] { mainPage_->SerialConnectClick(); }},
+                             this);
+    files_ = new DataFileCommands(
+        state_, dialogs_, *dataTextPage_, *dataGraphPage_,
+        [this] { return static_cast<ActivePage>(pages_->currentIndex()); },
+        [this] { ViewTextExecute(); }, this);
+    dataGraphPage_->setActiveCheck([this] { return pages_->currentIndex() == 2; });
+
     buildMenus();
+    wireLoggedData();
     connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
     connect(dataTextPage_, &DataTextPage::terminalShownChanged, comTerminalAction_,
             &QAction::setChecked);
@@ -210,17 +225,21 @@ void MainWindow::buildMenus()
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    addAction(file, "FileNew", QStringLiteral("&Get data from Nesmo-7"));
+    addAction(file, "FileNew", QStringLiteral("&Get data from Nesmo-7"),
+              [this] { tags_->FileNewExecute(); });
     QMenu* del = file->addMenu(QStringLiteral("&Delete data from Nesmo-7"));
     del->setObjectName(QStringLiteral("Delete1"));
-    addAction(del, "Selectatag1", QStringLiteral("&Select a tag"));
+    addAction(del, "Selectatag1", QStringLiteral("&Select a tag"),
+              [this] { tags_->FileNewExecute(); });
     addAction(del, "Clearalltags1", QStringLiteral("Clear &all tags"));
     file->addSeparator();
-    addAction(file, "FileOpen", QStringLiteral("&Open from file"));
+    addAction(file, "FileOpen", QStringLiteral("&Open from file"),
+              [this] { files_->FileOpenExecute(); });
     addAction(file, "FileSave", QStringLiteral("&Save"));  // has no operation
-    addAction(file, "FileSaveAs", QStringLiteral("Save &As"));
+    addAction(file, "FileSaveAs", QStringLiteral("Save &As"),
+              [this] { files_->FileSaveAsExecute(); });
     file->addSeparator();
-    addAction(file, "FilePrint", QStringLiteral("&Print"));
+    addAction(file, "FilePrint", QStringLiteral("&Print"), [this] { files_->FilePrintExecute(); });
     file->addSeparator();
     QMenu* update = file->addMenu(QStringLiteral("&Update Nesmo-7 firmware"));
     update->setObjectName(QStringLiteral("Updatefirmware1"));
@@ -233,9 +252,11 @@ void MainWindow::buildMenus()
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     addAction(edit, "EditCut", QStringLiteral("Cu&t"));  // has no operation
-    addAction(edit, "EditCopy", QStringLiteral("&Copy"));
+    addAction(edit, "EditCopy", QStringLiteral("&Copy"), [this] { files_->EditCopyExecute(); })
+        ->setShortcut(QKeySequence::Copy);
     addAction(edit, "EditPaste", QStringLiteral("&Paste"));  // has no operation
-    addAction(edit, "EditSelectAll", QStringLiteral("Select &All"));
+    addAction(edit, "EditSelectAll", QStringLiteral("Select &All"),
+              [this] { files_->EditSelectAllExecute(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     addAction(view, "ViewMain", QStringLiteral("&Main"), [this] { ViewMainExecute(); });
@@ -258,35 +279,64 @@ void MainWindow::buildMenus()
               [this] { ViewConfigExecute(); });
 
     QMenu* text = bar->addMenu(QStringLiteral("&Text"));
-    addAction(text, "TextFont", QStringLiteral("&Font"));
-    addAction(text, "TextSelectAll", QStringLiteral("Select &All"));
+    addAction(text, "TextFont", QStringLiteral("&Font"), [this] { files_->TextFontExecute(); });
+    addAction(text, "TextSelectAll", QStringLiteral("Select &All"),
+              [this] { files_->EditSelectAllExecute(); });
 
     QMenu* graph = bar->addMenu(QStringLiteral("&Graph"));
-    for (const auto& [objectName, caption] :
-         {std::pair{"Data1", "D&ata"}, std::pair{"Temp1", "&Temp"},
-          std::pair{"Humidity1", "&Humidity"}, std::pair{"Diameter1", "&AtmoP"}}) {
-        QAction* a = addAction(graph, objectName, QString::fromLatin1(caption));
-        a->setCheckable(true);
-        a->setChecked(true);
+    const QList<QAction*> options = dataGraphPage_->optionActions();
+    for (int i = 0; i < options.size(); ++i) {
+        if (i == 4) graph->addSeparator();
+        graph->addAction(options[i]);
     }
-    graph->addSeparator();
-    QAction* markers = addAction(graph, "Markers", QStringLiteral("&Point markers"));
-    markers->setCheckable(true);
-    QAction* steps = addAction(graph, "StepGraph1", QStringLiteral("&Steps"));
-    steps->setCheckable(true);
-    steps->setChecked(true);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     addAction(help, "HelpContents", QStringLiteral("Nesmo PORT &Help"));
     addAction(help, "HelpManNesmo", QStringLiteral("&Nesmo-7 User manual"));
     addAction(help, "HelpManOstrel", QStringLiteral("&Ostrel-7 User manual"));
     help->addSeparator();
-    addAction(help, "HelpAbout", QStringLiteral("&About"));
+    addAction(help, "HelpAbout", QStringLiteral("&About"), [this] { HelpAboutExecute(); });
+}
+
+void MainWindow::wireLoggedData()
+{
+    // The pages' tool buttons run the main window's actions.
+    const auto bind = [this](QToolButton* button, const char* actionName) {
+        QAction* a = action(actionName);
+        connect(button, &QToolButton::clicked, a, &QAction::trigger);
+    };
+    bind(dataTextPage_->toolButton("FileNewToolButton"), "FileNew");
+    bind(dataTextPage_->toolButton("FileOpenToolButton"), "FileOpen");
+    bind(dataTextPage_->toolButton("FileSaveToolButton"), "FileSaveAs");
+    bind(dataTextPage_->toolButton("FilePrintToolButton"), "FilePrint");
+    bind(dataTextPage_->toolButton("EditCopyToolButton"), "EditCopy");
+    bind(dataTextPage_->toolButton("TextFontToolButton"), "TextFont");
+    connect(dataTextPage_->toolButton("TextSizeToolButton"), &QToolButton::clicked, this,
+            [this] { runGuarded(dialogs_, [this] { files_->TextSizeExecute(); }); });
+    bind(dataGraphPage_->toolButton("ToolButton2"), "FileNew");
+    bind(dataGraphPage_->toolButton("ToolButton3"), "FileOpen");
+    bind(dataGraphPage_->toolButton("ToolButton20"), "FileSaveAs");
+    bind(dataGraphPage_->toolButton("ToolButton21"), "FilePrint");
+    bind(dataGraphPage_->toolButton("ToolButton24"), "EditCopy");
+
+    connect(dataTextPage_, &DataTextPage::tagListKey, this,
+            [this](int key) { runGuarded(dialogs_, [this, key] { tags_->TagListBoxKeyDown(key); }); });
+    connect(dataTextPage_, &DataTextPage::tagLoadClicked, this,
+            [this] { runGuarded(dialogs_, [this] { tags_->FileLoadFromInstExecute(); }); });
+    connect(dataTextPage_, &DataTextPage::tagCancelClicked, this,
+            [this] { runGuarded(dialogs_, [this] { tags_->CancelDataClick(); }); });
+}
+
+void MainWindow::HelpAboutExecute()
+{
+    about_->show();
+    about_->raise();
 }
 
 void MainWindow::onPageChanged(int index)
 {
     if (index == 1) runGuarded(dialogs_, [this] { dataTextPage_->Tab2Show(); });
+    if (index == 2) runGuarded(dialogs_, [this] { dataGraphPage_->Tab3Show(); });
     if (index == 3) runGuarded(dialogs_, [this] { configPage_->Tab4Show(); });
 }
 

@@ -14,11 +14,13 @@ namespace nesmo {
 
 class AboutWindow;
 class ConfigPage;
+class DataFileCommands;
 class DataGraphPage;
 class DataTextPage;
 class MainPage;
 class PanelWindow;
 class SiteListPage;
+class TagDirectory;
 class WindowView;
 
 // The main window "Nesmo Port": a frame that owns the five pages, the menus, the
@@ -43,6 +45,8 @@ public:
     PanelWindow* panel() const { return panel_; }
     AboutWindow* about() const { return about_; }
     QAction* action(const char* objectName) const;
+    TagDirectory* tagDirectory() const { return tags_; }
+    DataFileCommands* fileCommands() const { return files_; }
 
     // The words of the command line that change how the program runs.
     static void applyCommandLine(const QStringList& arguments, AppState& state);
@@ -52,6 +56,7 @@ public:
     void ViewGraphExecute() { pages_->setCurrentIndex(2); }
     void ViewConfigExecute() { pages_->setCurrentIndex(3); }
     void FileExitExecute() { close(); }
+    void HelpAboutExecute();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,6 +71,7 @@ private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& caption,
                        std::function<void()> handler = {});
     void onPageChanged(int index);
+    void wireLoggedData();
 
     AppState& state_;
     Dialogs& dialogs_;
@@ -80,6 +86,8 @@ private:
     SiteListPage* siteListPage_ = nullptr;
     PanelWindow* panel_ = nullptr;
     AboutWindow* about_ = nullptr;
+    TagDirectory* tags_ = nullptr;
+    DataFileCommands* files_ = nullptr;
     QAction* comTerminalAction_ = nullptr;
     bool shown_ = false;
     bool closed_ = false;

@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -90,17 +93,45 @@ std::optional<int> QtDialogs::choosePort(const QStringList& entries)
     return list->currentIndex();
 }
 
-QString QtDialogs::openFileName(const QString& title, const QString& dir,
-                                const QStringList& filters)
+namespace {
+
+QString runFileDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::AcceptMode mode)
 {
-    return QFileDialog::getOpenFileName(parent_, title, dir, filters.join(QStringLiteral(";;")));
+    QFileDialog dialog(parent, spec.title, spec.directory);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilters(spec.filters);
+    dialog.setDefaultSuffix(spec.defaultSuffix);
+    if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
-QString QtDialogs::saveFileName(const QString& title, const QString& proposed,
-                                const QStringList& filters)
+}  // namespace
+
+QString QtDialogs::openFileName(const FileDialogSpec& spec)
 {
-    return QFileDialog::getSaveFileName(parent_, title, proposed,
-                                        filters.join(QStringLiteral(";;")));
+    return runFileDialog(parent_, spec, QFileDialog::AcceptOpen);
+}
+
+QString QtDialogs::saveFileName(const FileDialogSpec& spec)
+{
+    return runFileDialog(parent_, spec, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::print(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QFont> QtDialogs::chooseFont(const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent_);
+    if (!ok) return std::nullopt;
+    return font;
 }
 
 }  // namespace nesmo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QPointer>
 #include <QWidget>
 
@@ -17,10 +18,10 @@ public:
     bool askYesNo(const QString& text, const QString& caption, Icon icon) override;
     bool askOkCancel(const QString& text, const QString& caption, Icon icon) override;
     std::optional<int> choosePort(const QStringList& entries) override;
-    QString openFileName(const QString& title, const QString& dir,
-                         const QStringList& filters) override;
-    QString saveFileName(const QString& title, const QString& proposed,
-                         const QStringList& filters) override;
+    QString openFileName(const FileDialogSpec& spec) override;
+    QString saveFileName(const FileDialogSpec& spec) override;
+    bool print(QPrinter& printer) override;
+    std::optional<QFont> chooseFont(const QFont& initial) override;
 
     // "\r\n" and "\r" become line feeds, which Qt labels break at.
     static QString displayText(const QString& text);

@@ -211,7 +211,12 @@ void WindowView::showDataTextPage()
 
 void WindowView::setDataText(const QByteArray& text)
 {
-    dataText_->RichEdit1()->setPlainText(QString::fromLatin1(text));
+    if (dataText_->setTextBytes(text)) return;
+    // Far more than any tag: the capture file keeps it all, the page shows none of it.
+    postMessage(QStringLiteral("The download holds %1 MB, more than the %2 MB that the Data text "
+                               "page takes. It is kept whole in the capture file scratch.txt.")
+                    .arg(text.size() / (1024.0 * 1024.0), 0, 'f', 1)
+                    .arg(DataTextPage::kTextLimit / (1024 * 1024)));
 }
 
 void WindowView::setDataStatus(int panel, const QString& text)

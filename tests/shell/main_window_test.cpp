@@ -73,15 +73,17 @@ TEST(MainWindow, FrameMenusAndPages)
     const QStringList file = menuCaptions(menus[0]);
     EXPECT_EQ(file.size(), 12);
     EXPECT_EQ(file[1], QStringLiteral("&Delete data from Nesmo-7 >"));
+    EXPECT_EQ(file[0], QStringLiteral("&Get data from Nesmo-7"));
     EXPECT_EQ(file[4], QStringLiteral("&Save (off)"));
+    EXPECT_EQ(file[5], QStringLiteral("Save &As"));
     EXPECT_EQ(file[11], QStringLiteral("E&xit"));
     EXPECT_EQ(menuCaptions(menus[1]),
-              (QStringList{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "Select &All (off)"}));
+              (QStringList{"Cu&t (off)", "&Copy", "&Paste (off)", "Select &All"}));
     EXPECT_EQ(menuCaptions(menus[2]).last(), QStringLiteral("Com &terminal [ ]"));
     EXPECT_EQ(
         menuCaptions(menus[5]),
-        (QStringList{"D&ata (off) [x]", "&Temp (off) [x]", "&Humidity (off) [x]",
-                     "&AtmoP (off) [x]", "-", "&Point markers (off) [ ]", "&Steps (off) [x]"}));
+        (QStringList{"D&ata [x]", "&Temp [x]", "&Humidity [x]", "&AtmoP [x]", "-",
+                     "&Point markers [ ]", "&Steps [x]"}));
     EXPECT_EQ(menuCaptions(menus[6]).size(), 5);
 }
 

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QPrinter>
 #include <QThread>
 #include <cstdio>
 
@@ -144,6 +145,15 @@ std::function<std::optional<int>(const QStringList&)> chooseDevice(const QString
             if (entries[i].contains(path)) return i;
         return std::nullopt;
     };
+}
+
+bool ScriptedDialogs::print(QPrinter& printer)
+{
+    ++printDialogs;
+    if (printToPdf.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printToPdf);
+    return true;
 }
 
 }  // namespace nesmo::test

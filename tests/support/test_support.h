@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFont>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -78,14 +80,23 @@ public:
         if (!portChoice) return std::nullopt;
         return portChoice(entries);
     }
-    QString openFileName(const QString&, const QString&, const QStringList&) override
+    QString openFileName(const FileDialogSpec& spec) override
     {
+        openDialogs << spec;
         return openAnswer;
     }
-    QString saveFileName(const QString&, const QString& proposed, const QStringList&) override
+    QString saveFileName(const FileDialogSpec& spec) override
     {
-        proposedNames << proposed;
+        saveDialogs << spec;
+        proposedNames << spec.fileName;
         return saveAnswer;
+    }
+    // Confirms the print dialog with the printer writing a PDF file, when a path is set.
+    bool print(QPrinter& printer) override;
+    std::optional<QFont> chooseFont(const QFont& initial) override
+    {
+        fontDialogs << initial;
+        return fontAnswer;
     }
 
     QStringList messages;
@@ -98,6 +109,12 @@ public:
     std::function<std::optional<int>(const QStringList&)> portChoice;
     QString openAnswer;
     QString saveAnswer;
+    QList<FileDialogSpec> openDialogs;
+    QList<FileDialogSpec> saveDialogs;
+    QString printToPdf;  // empty: the print dialog is cancelled
+    int printDialogs = 0;
+    QList<QFont> fontDialogs;
+    std::optional<QFont> fontAnswer;
 };
 
 // Picks the dialog entry that names this device path.

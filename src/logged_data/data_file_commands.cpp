@@ -1,0 +1,161 @@
+#include "logged_data/data_file_commands.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "logged_data/data_file.h"
+#include "logged_data/data_graph_page.h"
+#include "logged_data/data_text_page.h"
+
+namespace nesmo {
+
+DataFileCommands::DataFileCommands(AppState& state, Dialogs& dialogs, DataTextPage& text,
+                                   DataGraphPage& graph, std::function<ActivePage()> activePage,
+                                   std::function<void()> showTextPage, QObject* parent)
+    : QObject(parent),
+      state_(state),
+      dialogs_(dialogs),
+      text_(text),
+      graph_(graph),
+      activePage_(std::move(activePage)),
+      showTextPage_(std::move(showTextPage))
+{
+}
+
+void DataFileCommands::showFileName(const QString& path)
+{
+    text_.setStatusPanel(0, QFileInfo(path).fileName());
+}
+
+void DataFileCommands::FileOpenExecute()
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Open File");
+    spec.filters = {QStringLiteral("Text files: *.txt; *.csv (*.txt *.csv)"),
+                    QStringLiteral("Rich text: *.rtf; *.doc (*.rtf *.doc)"),
+                    QStringLiteral("All files (*)")};
+    spec.defaultSuffix = QStringLiteral("txt");
+    const QString path = dialogs_.openFileName(spec);
+    if (path.isEmpty()) return;
+    // A file that cannot be read changes nothing: text, name and status stay.
+    const DataFileRead file = readDataFile(path, DataTextPage::kTextLimit);
+    if (!file.error.isEmpty()) {
+        dialogs_.message(file.error);
+        return;
+    }
+    showTextPage_();
+    text_.setTextBytes(file.bytes);
+    state_.CurrentFileName = path;
+    showFileName(path);
+    state_.GraphStale = true;
+}
+
+void DataFileCommands::FileSaveAsExecute()
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Save As");
+    spec.fileName = state_.CurrentFileName;
+    // A name without a folder (a capture's or "Untitled.csv") opens in the working folder.
+    if (state_.CurrentFileName.contains(QLatin1Char('/')))
+        spec.directory = QFileInfo(state_.CurrentFileName).path();
+    spec.filters = {QStringLiteral("text file (*.txt)"), QStringLiteral("CSV file (*.csv)"),
+                    QStringLiteral("All files (*)")};
+    spec.defaultSuffix = QStringLiteral("txt");
+    const QString path = dialogs_.saveFileName(spec);
+    if (path.isEmpty()) return;
+    const QString error =
+        writeDataFile(path, dataFileBytes(text_.RichEdit1()->toPlainText()));
+    if (!error.isEmpty()) {
+        dialogs_.message(QStringLiteral("The file %1 could not be saved:\n%2\n"
+                                        "Nothing was written; a file of that name is unchanged.")
+                             .arg(path, error));
+        return;
+    }
+    state_.CurrentFileName = path;
+    showFileName(path);
+}
+
+void DataFileCommands::FilePrintExecute()
+{
+    switch (activePage_()) {
+        case ActivePage::DataText:
+            printer_.setDocName(state_.CurrentFileName);
+            if (dialogs_.print(printer_)) text_.RichEdit1()->print(&printer_);
+            break;
+        case ActivePage::DataGraph:
+            if (dialogs_.print(printer_)) graph_.printChart(printer_);
+            break;
+        default: break;
+    }
+}
+
+void DataFileCommands::EditCopyExecute()
+{
+    switch (activePage_()) {
+        case ActivePage::DataText: {
+            QPlainTextEdit* edit = text_.RichEdit1();
+            if (edit->textCursor().hasSelection()) {
+                edit->copy();
+            } else {
+                // The whole text, leaving nothing selected.
+                QTextCursor cursor = edit->textCursor();
+                const int position = cursor.position();
+                edit->selectAll();
+                edit->copy();
+                cursor.setPosition(position);
+                edit->setTextCursor(cursor);
+            }
+            break;
+        }
+        case ActivePage::DataGraph:
+            QApplication::clipboard()->setPixmap(graph_.chartPicture());
+            break;
+        default: break;
+    }
+}
+
+void DataFileCommands::EditSelectAllExecute()
+{
+    if (activePage_() != ActivePage::DataText) return;
+    text_.RichEdit1()->setFocus();
+    text_.RichEdit1()->selectAll();
+}
+
+void DataFileCommands::TextFontExecute()
+{
+    QPlainTextEdit* edit = text_.RichEdit1();
+    QTextCursor cursor = edit->textCursor();
+    if (cursor.hasSelection()) {
+        const std::optional<QFont> font = dialogs_.chooseFont(cursor.charFormat().font());
+        if (!font) return;
+        QTextCharFormat format;
+        format.setFont(*font);
+        cursor.mergeCharFormat(format);
+    } else {
+        // The whole text: the page's font, which printing uses as well.
+        const std::optional<QFont> font = dialogs_.chooseFont(edit->font());
+        if (font) edit->setFont(*font);
+    }
+}
+
+void DataFileCommands::TextSizeExecute()
+{
+    QPlainTextEdit* edit = text_.RichEdit1();
+    QTextCursor cursor = edit->textCursor();
+    if (cursor.hasSelection()) {
+        QFont font = cursor.charFormat().font();
+        if (font.pointSizeF() <= 0) font = edit->font();
+        QTextCharFormat format;
+        format.setFontPointSize(font.pointSizeF() + 1);
+        cursor.mergeCharFormat(format);
+    } else {
+        QFont font = edit->font();
+        font.setPointSizeF(font.pointSizeF() + 1);
+        edit->setFont(font);
+    }
+}
+
+}  // namespace nesmo

@@ -1,0 +1,109 @@
+#include "logged_data/tag_directory.h"
+
+#include <QApplication>
+
+#include "link/commands.h"
+#include "logged_data/data_text_page.h"
+
+namespace nesmo {
+
+namespace {
+
+// The hourglass while the instrument is asked, restored however the work ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Set for the duration of one listing or download.
+class BusyFlag {
+public:
+    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+TagDirectory::TagDirectory(AppState& state, Link& link, Dialogs& dialogs, DataTextPage& page,
+                           TagDirectoryHooks hooks, QObject* parent)
+    : QObject(parent),
+      state_(state),
+      link_(link),
+      dialogs_(dialogs),
+      page_(page),
+      hooks_(std::move(hooks))
+{
+}
+
+void TagDirectory::FileNewExecute()
+{
+    // One conversation with the instrument at a time: a second click while the
+    // list is asked for or a tag comes in does nothing.
+    if (busy_) return;
+    BusyFlag busy(busy_);
+    if (link_.port().portNumber() == 0 && !state_.NetworkMode && hooks_.serialConnect)
+        hooks_.serialConnect();
+    {
+        WaitCursor wait;
+        state_.ReturnToGraph = hooks_.graphPageActive && hooks_.graphPageActive();
+        hooks_.showTextPage();
+        link_.SendCommand(QByteArray(cmd::kRunMode));
+        if (state_.InstrumentRunning) {
+            if (hooks_.openPanel) hooks_.openPanel();
+        } else if (!state_.FirmwareUpgradeActive && link_.SendCommand(QByteArray(cmd::kTags))) {
+            if (page_.TagListBox()->count() == 0) {
+                dialogs_.message(QStringLiteral("There are no tag files to download"));
+            } else {
+                link_.SendCommand(QByteArray(cmd::kTagCounts));
+                hooks_.showTextPage();
+                page_.showTagSelectPanel();
+                page_.TagListBox()->setFocus();
+            }
+        }
+    }
+    page_.CheckBoxAllData()->setChecked(false);
+}
+
+void TagDirectory::FileLoadFromInstExecute()
+{
+    if (busy_) return;
+    BusyFlag busy(busy_);
+    QListWidget* list = page_.TagListBox();
+    QListWidgetItem* selected = list->currentItem();
+    if (!selected || !selected->isSelected()) {
+        dialogs_.message(QStringLiteral("Select a tag or press 'Esc'"));
+        list->setFocus();
+    } else {
+        WaitCursor wait;
+        page_.TagSelectPanel()->hide();
+        page_.RichEdit1()->clear();
+        // The tag number is the entry's first two characters, as the list shows it.
+        const QByteArray number = selected->text().toLatin1().left(2);
+        link_.SendCommand(QString::asprintf(cmd::kTagDumpFmt, number.constData()).toLatin1());
+        page_.setTerminalShown(false);
+    }
+    page_.CheckBoxAllData()->setChecked(false);
+}
+
+void TagDirectory::TagListBoxKeyDown(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == 0)
+        FileLoadFromInstExecute();
+    else if (key == Qt::Key_Escape)
+        page_.TagSelectPanel()->hide();
+}
+
+void TagDirectory::CancelDataClick()
+{
+    page_.TagSelectPanel()->hide();
+}
+
+}  // namespace nesmo
