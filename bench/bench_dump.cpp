@@ -5,10 +5,10 @@
 // loopback TCP without pacing, and how long a dump paced at 19200 baud takes over a
 // pseudo-terminal compared with the time its bytes take on the line.
 
-#include <QFont>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFont>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>

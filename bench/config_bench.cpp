@@ -8,9 +8,9 @@
 // The rest of the wall time is the simulator, the pseudo-terminal and the
 // scheduler between the two processes.
 
-#include <QFont>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <QFont>
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,7 +8,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6 libsimpleini-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth fonts-liberation2 imagemagick
+  xvfb xauth fonts-liberation2 imagemagick poppler-utils
 )
 
 missing=()

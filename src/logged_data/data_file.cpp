@@ -16,8 +16,8 @@ DataFileRead readDataFile(const QString& path, qsizetype limit)
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("The file %1 could not be opened:\n%2")
-                           .arg(path, file.errorString());
+        result.error =
+            QStringLiteral("The file %1 could not be opened:\n%2").arg(path, file.errorString());
         return result;
     }
     // A device or pipe reports no size; it is read up to the limit and refused beyond it.

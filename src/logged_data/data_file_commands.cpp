@@ -66,8 +66,7 @@ void DataFileCommands::FileSaveAsExecute()
     spec.defaultSuffix = QStringLiteral("txt");
     const QString path = dialogs_.saveFileName(spec);
     if (path.isEmpty()) return;
-    const QString error =
-        writeDataFile(path, dataFileBytes(text_.RichEdit1()->toPlainText()));
+    const QString error = writeDataFile(path, dataFileBytes(text_.pageText()));
     if (!error.isEmpty()) {
         dialogs_.message(QStringLiteral("The file %1 could not be saved:\n%2\n"
                                         "Nothing was written; a file of that name is unchanged.")

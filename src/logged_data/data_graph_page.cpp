@@ -1,10 +1,10 @@
 #include "logged_data/data_graph_page.h"
 
+#include <qcustomplot.h>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QVBoxLayout>
 #include <cmath>
-#include <qcustomplot.h>
 
 #include "link/commands.h"
 #include "logged_data/data_text_page.h"
@@ -120,12 +120,13 @@ void DataGraphPage::buildOptions()
         connect(action, &QAction::triggered, this,
                 [this] { runGuarded(dialogs_, [this] { optionToggled(); }); });
         options_[i] = action;
-        optionButtons_[i] = addToolButton(kOptions[i].button,
-                                          QString::fromLatin1(kOptions[i].hint), QIcon());
+        optionButtons_[i] =
+            addToolButton(kOptions[i].button, QString::fromLatin1(kOptions[i].hint), QIcon());
         connect(optionButtons_[i], &QToolButton::clicked, action, &QAction::trigger);
     }
     // At start every button shows its first picture, whatever its option's state.
-    for (int i = 0; i < 4; ++i) optionButtons_[i]->setIcon(seriesIcon(kSeries[i].colour, true));
+    for (int i = 0; i < 4; ++i)
+        optionButtons_[i]->setIcon(seriesIcon(kSeries[i].colour, true));
     optionButtons_[4]->setIcon(optionIcon(ToolIcon::Markers, true));
     optionButtons_[5]->setIcon(optionIcon(ToolIcon::Steps, true));
 }
@@ -215,7 +216,8 @@ bool DataGraphPage::eventFilter(QObject* watched, QEvent* event)
 GraphOptions DataGraphPage::graphOptions() const
 {
     GraphOptions o;
-    for (int s = 0; s < kSeriesCount; ++s) o.shown[s] = options_[s]->isChecked();
+    for (int s = 0; s < kSeriesCount; ++s)
+        o.shown[s] = options_[s]->isChecked();
     o.markers = options_[4]->isChecked();
     o.steps = options_[5]->isChecked();
     return o;
@@ -254,9 +256,11 @@ void DataGraphPage::Tab3Show()
     text_.RichEdit1()->setTextCursor(cursor);
 
     const qsizetype missing = data.header.missingKeys.size();
-    for (qsizetype i = 0; i < missing; ++i) dialogs_.message(data.messages[i]);
+    for (qsizetype i = 0; i < missing; ++i)
+        dialogs_.message(data.messages[i]);
     draw(data);
-    for (qsizetype i = missing; i < data.messages.size(); ++i) dialogs_.message(data.messages[i]);
+    for (qsizetype i = missing; i < data.messages.size(); ++i)
+        dialogs_.message(data.messages[i]);
     if (!data.error.isEmpty()) dialogs_.error(data.error);
 }
 
@@ -266,7 +270,8 @@ void DataGraphPage::draw(const GraphData& data)
     const GraphOptions options = graphOptions();
     QVector<double> keys;
     keys.reserve(data.times.size());
-    for (const double t : data.times) keys << axisKey(t);
+    for (const double t : data.times)
+        keys << axisKey(t);
     for (int s = 0; s < kSeriesCount; ++s) {
         QCPGraph* g = series_[s];
         g->setName(data.seriesTitles[s]);

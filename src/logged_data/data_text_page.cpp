@@ -45,9 +45,9 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
     addToolButton("TextSizeToolButton", QStringLiteral("Increse the text font size"),
                   toolIcon(ToolIcon::FontSize));
     toolBar_->addSeparator();
-    terminalVisibleButton_ = addToolButton("TerminalVisibleToolButton",
-                                           QStringLiteral("Show / Hide Terminal window"),
-                                           style()->standardIcon(QStyle::SP_ComputerIcon));
+    terminalVisibleButton_ =
+        addToolButton("TerminalVisibleToolButton", QStringLiteral("Show / Hide Terminal window"),
+                      style()->standardIcon(QStyle::SP_ComputerIcon));
     terminalCaptureButton_ = addToolButton("TerminalCaptureToolButton",
                                            QStringLiteral("Capture terminal text to file: APD.CAP"),
                                            style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -138,15 +138,15 @@ void DataTextPage::buildTagSelectPanel()
     label->setBuddy(tagListBox_);
     panelLayout->addWidget(tagListBox_, 1);
 
-    tagLoadButton_ = name(new QPushButton(QStringLiteral("&Load")), "TagLoadBitButton",
-                          QStringLiteral("Load"));
+    tagLoadButton_ =
+        name(new QPushButton(QStringLiteral("&Load")), "TagLoadBitButton", QStringLiteral("Load"));
     tagLoadButton_->setToolTip(QStringLiteral("Load tag from Nesmo-7"));
     tagDeleteButton_ = name(new QPushButton(QStringLiteral("&Delete")), "TagDeleteBitButton",
                             QStringLiteral("Delete"));
     tagDeleteButton_->setToolTip(QStringLiteral("Delete tag in Nesmo-7"));
     tagDeleteButton_->setEnabled(false);  // deleting tags comes with the memory commands
-    cancelData_ = name(new QPushButton(QStringLiteral("&Cancel")), "CancelData",
-                       QStringLiteral("Cancel"));
+    cancelData_ =
+        name(new QPushButton(QStringLiteral("&Cancel")), "CancelData", QStringLiteral("Cancel"));
     cancelData_->setToolTip(QStringLiteral("Close without loading a tag"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(tagLoadButton_);
@@ -209,9 +209,12 @@ QString DataTextPage::statusPanel(int panel) const
     return (panel >= 0 && panel < 2) ? panels_[panel]->text() : QString();
 }
 
-QByteArray DataTextPage::textBytes() const
+QString DataTextPage::pageText() const
 {
-    return richEdit_->toPlainText().toLatin1();
+    // toPlainText() would turn a no-break space (0xA0) into a blank.
+    QString text = richEdit_->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 bool DataTextPage::setTextBytes(const QByteArray& bytes)

@@ -46,8 +46,10 @@ public:
     void setStatusPanel(int panel, const QString& text);
     QString statusPanel(int panel) const;
 
-    // The whole text as the 8-bit text of a data file (lines end in LF).
-    QByteArray textBytes() const;
+    // The whole text, every character as it stands (lines end in LF).
+    QString pageText() const;
+    // The same as the 8-bit text of a data file.
+    QByteArray textBytes() const { return pageText().toLatin1(); }
     // Replaces the text with a data file's bytes (lines end in CR LF, LF or CR).
     // Returns false, changing nothing, when the text is more than the page holds.
     bool setTextBytes(const QByteArray& bytes);

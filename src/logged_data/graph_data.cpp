@@ -45,7 +45,8 @@ long long graphDayNumber(int year, int month, int day)
 {
     static constexpr int kMonthLength[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     long long n = (static_cast<long long>(year) - 1900) * 1461 / 4 + 1;
-    for (int m = 1; m < month && m <= 12; ++m) n += kMonthLength[m - 1];
+    for (int m = 1; m < month && m <= 12; ++m)
+        n += kMonthLength[m - 1];
     n += day;
     if (year % 4 == 0 && (month == 1 || month == 2)) n -= 1;
     return n;
@@ -98,23 +99,26 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
         if (period > 0 && period <= 5) startSeconds += (5 / period) * period;
         const int month = graphMonth(QByteArrayView(h.StartDate));
         if (month == 0)
-            throw ConversionError(
-                QStringLiteral("'%1' is not a valid date").arg(titleText(h.StartDate)).toStdString());
+            throw ConversionError(QStringLiteral("'%1' is not a valid date")
+                                      .arg(titleText(h.StartDate))
+                                      .toStdString());
         const int day = strToInt(chars(h.StartDate, 1, 2));
         const int year = strToInt(chars(h.StartDate, 8, 11));
         if (year < kFirstYear || year > kLastYear)
-            throw ConversionError(
-                QStringLiteral("'%1' is not a valid date").arg(titleText(h.StartDate)).toStdString());
+            throw ConversionError(QStringLiteral("'%1' is not a valid date")
+                                      .arg(titleText(h.StartDate))
+                                      .toStdString());
         start = static_cast<double>(graphDayNumber(year, month, day)) + startSeconds / 86400.0;
     } catch (const ConversionError& e) {
         g.error = QString::fromStdString(e.what());
         return g;
     }
     if (period == 0) {
-        g.messages << QStringLiteral(
-            "The log period of this tag is %1, so its records cannot be told apart in time: "
-            "they are all drawn at the start time.")
-                          .arg(titleText(h.LogPeriodText));
+        g.messages
+            << QStringLiteral(
+                   "The log period of this tag is %1, so its records cannot be told apart in time: "
+                   "they are all drawn at the start time.")
+                   .arg(titleText(h.LogPeriodText));
     }
 
     const QList<QByteArrayView> lines = recordLines(text, h.NumberOfRecords);

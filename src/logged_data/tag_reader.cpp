@@ -19,7 +19,8 @@ bool isBlank(char c)
 
 qsizetype skipBlanks(QByteArrayView s, qsizetype at)
 {
-    while (at < s.size() && isBlank(s[at])) ++at;
+    while (at < s.size() && isBlank(s[at]))
+        ++at;
     return at;
 }
 
@@ -111,7 +112,8 @@ qsizetype expect(QByteArrayView s, qsizetype at, char c)
 void lineEnd(QByteArrayView s, qsizetype at, qsizetype* end, qsizetype* next)
 {
     qsizetype i = at;
-    while (i < s.size() && s[i] != '\r' && s[i] != '\n') ++i;
+    while (i < s.size() && s[i] != '\r' && s[i] != '\n')
+        ++i;
     *end = i;
     if (i < s.size() && s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
         *next = i + 2;

@@ -15,9 +15,9 @@ namespace nesmo {
 // The header keys, searched as they stand (blanks and quote included), in the
 // order the graph reads them.
 inline constexpr std::array<const char*, 14> kTagHeaderKeys = {
-    "Model Number", "Serial no.", "Tag Number", "Start Time",  "Start Date",
-    "Log Period",   "\"Number   ", "CalFactor", "Unit    ",    "Unit Name",
-    "TEMPUNITS",    "ALARM  ",    "ALARM_LEVEL", "Errors"};
+    "Model Number", "Serial no.",  "Tag Number",  "Start Time", "Start Date",
+    "Log Period",   "\"Number   ", "CalFactor",   "Unit    ",   "Unit Name",
+    "TEMPUNITS",    "ALARM  ",     "ALARM_LEVEL", "Errors"};
 
 inline const char* const kHeaderProblemMessage =
     "Problem extracting header information. Please reload tag data.";

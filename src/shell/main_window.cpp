@@ -4,8 +4,8 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
-#include <QToolButton>
 #include <QShowEvent>
+#include <QToolButton>
 
 #include "auxiliary/about_window.h"
 #include "config/config_page.h"
@@ -74,11 +74,11 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
                                  [this](bool shown) { dataTextPage_->setTerminalShown(shown); });
     link_->setPanelVisible([this] { return panel_->isVisible(); });
 
-    tags_ = new TagDirectory(state_, *link_, dialogs_, *dataTextPage_,
-                             {[this] { return pages_->currentIndex() == 2; },
-                              [this] { ViewTextExecute(); }, [this] { panel_->show(); },
-                              [this] { mainPage_->SerialConnectClick(); }},
-                             this);
+    tags_ = new TagDirectory(
+        state_, *link_, dialogs_, *dataTextPage_,
+        {[this] { return pages_->currentIndex() == 2; }, [this] { ViewTextExecute(); },
+         [this] { panel_->show(); }, [this] { mainPage_->SerialConnectClick(); }},
+        this);
     files_ = new DataFileCommands(
         state_, dialogs_, *dataTextPage_, *dataGraphPage_,
         [this] { return static_cast<ActivePage>(pages_->currentIndex()); },
@@ -252,8 +252,9 @@ void MainWindow::buildMenus()
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     addAction(edit, "EditCut", QStringLiteral("Cu&t"));  // has no operation
-    addAction(edit, "EditCopy", QStringLiteral("&Copy"), [this] { files_->EditCopyExecute(); })
-        ->setShortcut(QKeySequence::Copy);
+    addAction(edit, "EditCopy", QStringLiteral("&Copy"), [this] {
+        files_->EditCopyExecute();
+    })->setShortcut(QKeySequence::Copy);
     addAction(edit, "EditPaste", QStringLiteral("&Paste"));  // has no operation
     addAction(edit, "EditSelectAll", QStringLiteral("Select &All"),
               [this] { files_->EditSelectAllExecute(); });
@@ -319,8 +320,9 @@ void MainWindow::wireLoggedData()
     bind(dataGraphPage_->toolButton("ToolButton21"), "FilePrint");
     bind(dataGraphPage_->toolButton("ToolButton24"), "EditCopy");
 
-    connect(dataTextPage_, &DataTextPage::tagListKey, this,
-            [this](int key) { runGuarded(dialogs_, [this, key] { tags_->TagListBoxKeyDown(key); }); });
+    connect(dataTextPage_, &DataTextPage::tagListKey, this, [this](int key) {
+        runGuarded(dialogs_, [this, key] { tags_->TagListBoxKeyDown(key); });
+    });
     connect(dataTextPage_, &DataTextPage::tagLoadClicked, this,
             [this] { runGuarded(dialogs_, [this] { tags_->FileLoadFromInstExecute(); }); });
     connect(dataTextPage_, &DataTextPage::tagCancelClicked, this,

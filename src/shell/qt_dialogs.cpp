@@ -6,10 +6,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 

@@ -80,10 +80,9 @@ TEST(MainWindow, FrameMenusAndPages)
     EXPECT_EQ(menuCaptions(menus[1]),
               (QStringList{"Cu&t (off)", "&Copy", "&Paste (off)", "Select &All"}));
     EXPECT_EQ(menuCaptions(menus[2]).last(), QStringLiteral("Com &terminal [ ]"));
-    EXPECT_EQ(
-        menuCaptions(menus[5]),
-        (QStringList{"D&ata [x]", "&Temp [x]", "&Humidity [x]", "&AtmoP [x]", "-",
-                     "&Point markers [ ]", "&Steps [x]"}));
+    EXPECT_EQ(menuCaptions(menus[5]),
+              (QStringList{"D&ata [x]", "&Temp [x]", "&Humidity [x]", "&AtmoP [x]", "-",
+                           "&Point markers [ ]", "&Steps [x]"}));
     EXPECT_EQ(menuCaptions(menus[6]).size(), 5);
 }
 

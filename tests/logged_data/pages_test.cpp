@@ -1,0 +1,465 @@
+#include <gtest/gtest.h>
+
+#include <qcustomplot.h>
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFocusEvent>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+#include "logged_data/data_file_commands.h"
+#include "logged_data/data_graph_page.h"
+#include "logged_data/data_text_page.h"
+#include "logged_data/tag_directory.h"
+#include "shell/main_page.h"
+#include "shell/main_window.h"
+#include "support/test_support.h"
+
+namespace nesmo::test {
+namespace {
+
+// The main window without an instrument: the port is not set, so every command
+// to the instrument returns at once.
+struct PageRig {
+    PageRig()
+    {
+        window = std::make_unique<MainWindow>(state, dialogs, dir.filePath("NesmoComm.INI"),
+                                              QStringList{});
+        window->show();
+        waitUntil([&] { return window->isVisible(); });
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        dialogs.messages.clear();
+        dialogs.errors.clear();
+    }
+    DataTextPage* text() const { return window->dataTextPage(); }
+    DataGraphPage* graph() const { return window->dataGraphPage(); }
+    DataFileCommands* files() const { return window->fileCommands(); }
+    QString file(const char* name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        writeFile(path, bytes);
+        return path;
+    }
+    // Opens a file through the open command, the way the operator does.
+    void open(const QString& path)
+    {
+        dialogs.openAnswer = path;
+        window->action("FileOpen")->trigger();
+    }
+    void showGraph() { window->ViewGraphExecute(); }
+    QString keyTime(int series, int i)
+    {
+        const QCPGraph* g = graph()->series(static_cast<GraphSeries>(series));
+        const double key = (g->data()->begin() + i)->key;
+        return QDateTime::fromMSecsSinceEpoch(std::llround(key * 1000), Qt::UTC)
+            .toString(QStringLiteral("dd-MM-yyyy hh:mm:ss"));
+    }
+    int points(int series) const
+    {
+        return graph()->series(static_cast<GraphSeries>(series))->data()->size();
+    }
+
+    QTemporaryDir dir;
+    AppState state;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+};
+
+QByteArray tag(const QByteArray& period, const QList<double>& concentrations,
+               const QByteArray& tagLine = "\"Tag Number  \", 12\n")
+{
+    QByteArray t = "\"Model Number\", \"Nesmo-7   \"\n\"Serial no.\", \"20871\"\n" + tagLine +
+                   "\"Number      \", " + QByteArray::number(concentrations.size()) +
+                   "\n\"Log Period  \", " + period +
+                   "\n\"Start Time  \", 10:00:00\n\"Start Date  \", 15-Mar-2005\n"
+                   "\"CalFactor\", 1.000\n\"Unit    \", 2\n\"Unit Name\", \"mg/m3\"\n"
+                   "\"TEMPUNITS\", C\n\"ALARM  \", \"OFF\"\n\"ALARM_LEVEL\", 0.000\n\"Errors\", 0\n"
+                   "record, concentration, temperature, RH, pressure\n";
+    int n = 0;
+    for (const double c : concentrations)
+        t += QString::asprintf("%5i, %10.2f, %5.1f, %4i, %5.0f ,  10:00:00,  15-Mar-2005 \n", ++n,
+                               c, 21.5, 40, 760.0)
+                 .toLatin1();
+    return t;
+}
+
+QString pdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfInfo(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool landscape(const QString& info)
+{
+    // "Page size:      841.92 x 595.2 pts (A4)"
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+    return m.hasMatch() && m.captured(1).toDouble() > m.captured(2).toDouble();
+}
+
+TEST(DataTextPage, OpenAndSaveAs)
+{
+    PageRig rig;
+    EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("No file loaded"));
+
+    // Before anything was loaded Save As proposes "Untitled.csv" in the working folder.
+    rig.window->action("FileSaveAs")->trigger();
+    ASSERT_EQ(rig.dialogs.saveDialogs.size(), 1);
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].fileName, QStringLiteral("Untitled.csv"));
+    EXPECT_TRUE(rig.dialogs.saveDialogs[0].directory.isEmpty());
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].filters,
+              (QStringList{"text file (*.txt)", "CSV file (*.csv)", "All files (*)"}));
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].defaultSuffix, QStringLiteral("txt"));
+
+    // A file with mixed line ends opens as lines.
+    const QString in = rig.file("site4.csv", "note one\r\nnote two\rnote three\nlast");
+    rig.open(in);
+    ASSERT_EQ(rig.dialogs.openDialogs.size(), 1);
+    EXPECT_EQ(rig.dialogs.openDialogs[0].title, QStringLiteral("Open File"));
+    EXPECT_EQ(rig.window->PageControl()->currentIndex(), 1);
+    EXPECT_EQ(rig.text()->RichEdit1()->toPlainText(),
+              QStringLiteral("note one\nnote two\nnote three\nlast"));
+    EXPECT_EQ(rig.state.CurrentFileName, in);
+    EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("site4.csv"));
+    EXPECT_TRUE(rig.state.GraphStale);
+
+    // Save As proposes the open file in its folder and writes CR LF line ends.
+    const QString out = rig.dir.filePath("saved.txt");
+    rig.dialogs.saveAnswer = out;
+    rig.window->action("FileSaveAs")->trigger();
+    EXPECT_EQ(rig.dialogs.saveDialogs[1].fileName, in);
+    EXPECT_EQ(rig.dialogs.saveDialogs[1].directory, rig.dir.path());
+    EXPECT_EQ(readFile(out), QByteArray("note one\r\nnote two\r\nnote three\r\nlast\r\n"));
+    EXPECT_EQ(rig.state.CurrentFileName, out);
+    EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("saved.txt"));
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+
+    // Every byte of an 8-bit file comes back as it was.
+    QByteArray all;
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n') all += static_cast<char>(b);
+    rig.open(rig.file("bytes.txt", all + "\r\n"));
+    rig.window->action("FileSaveAs")->trigger();
+    EXPECT_EQ(readFile(out), all + "\r\n");
+}
+
+TEST(DataTextPage, FilesThatFailChangeNothing)
+{
+    PageRig rig;
+    const QString good = rig.file("good.txt", "kept text\r\n");
+    rig.open(good);
+    const QString before = rig.text()->RichEdit1()->toPlainText();
+
+    const auto unchanged = [&] {
+        EXPECT_EQ(rig.text()->RichEdit1()->toPlainText(), before);
+        EXPECT_EQ(rig.state.CurrentFileName, good);
+        EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("good.txt"));
+    };
+
+    rig.open(rig.dir.filePath("no-such-file.txt"));
+    ASSERT_EQ(rig.dialogs.messages.size(), 1);
+    EXPECT_TRUE(rig.dialogs.messages[0].contains(QStringLiteral("could not be opened")));
+    EXPECT_TRUE(rig.dialogs.messages[0].contains(QStringLiteral("No such file")));
+    unchanged();
+
+    rig.open(rig.dir.path());
+    EXPECT_EQ(rig.dialogs.messages.size(), 2);
+    unchanged();
+
+    // Far beyond any tag: refused before a byte is shown.
+    const QString huge = rig.dir.filePath("huge.txt");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(DataTextPage::kTextLimit + 1));
+    }
+    rig.open(huge);
+    ASSERT_EQ(rig.dialogs.messages.size(), 3);
+    EXPECT_TRUE(rig.dialogs.messages[2].contains(QStringLiteral("It was not opened")));
+    unchanged();
+
+    // A save that cannot be written (a folder that is a file) keeps the name and says why.
+    rig.dialogs.saveAnswer = good + QStringLiteral("/under-a-file.txt");
+    rig.window->action("FileSaveAs")->trigger();
+    ASSERT_EQ(rig.dialogs.messages.size(), 4);
+    EXPECT_TRUE(rig.dialogs.messages[3].contains(QStringLiteral("could not be saved")));
+    unchanged();
+    EXPECT_EQ(readFile(good), QByteArray("kept text\r\n"));
+}
+
+TEST(DataTextPage, CopySelectAllAndPrintFollowTheActivePage)
+{
+    PageRig rig;
+    QPlainTextEdit* edit = rig.text()->RichEdit1();
+    rig.window->ViewTextExecute();
+    edit->setPlainText(QStringLiteral("first line\nsecond line"));
+    QClipboard* clipboard = QApplication::clipboard();
+
+    clipboard->setText(QStringLiteral("before"));
+    rig.window->action("EditCopy")->trigger();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("first line\nsecond line"));
+    EXPECT_FALSE(edit->textCursor().hasSelection());
+
+    QTextCursor c = edit->textCursor();
+    c.setPosition(6);
+    c.setPosition(10, QTextCursor::KeepAnchor);
+    edit->setTextCursor(c);
+    rig.window->action("EditCopy")->trigger();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("line"));
+
+    // On the Main, configuration and site list pages they do nothing.
+    for (const int page : {0, 3, 4}) {
+        rig.window->PageControl()->setCurrentIndex(page);
+        edit->setTextCursor(QTextCursor(edit->document()));
+        clipboard->setText(QStringLiteral("untouched"));
+        rig.window->action("EditCopy")->trigger();
+        rig.window->action("EditSelectAll")->trigger();
+        rig.window->action("FilePrint")->trigger();
+        EXPECT_EQ(clipboard->text(), QStringLiteral("untouched")) << page;
+        EXPECT_FALSE(edit->textCursor().hasSelection()) << page;
+        EXPECT_EQ(rig.dialogs.printDialogs, 0) << page;
+    }
+    rig.dialogs.messages.clear();
+
+    rig.window->ViewTextExecute();
+    rig.window->action("TextSelectAll")->trigger();
+    EXPECT_EQ(edit->textCursor().selectedText().size(), edit->toPlainText().size());
+}
+
+TEST(DataTextPage, NotesHintOnlyOnceAndNotAfterConnecting)
+{
+    {
+        PageRig rig;
+        QFocusEvent focus(QEvent::FocusIn);
+        QCoreApplication::sendEvent(rig.text()->RichEdit1(), &focus);
+        QCoreApplication::sendEvent(rig.text()->RichEdit1(), &focus);
+        EXPECT_EQ(rig.dialogs.messages,
+                  QStringList{"If you add notes to the file, make sure they are before the data "
+                              "block"});
+    }
+    {
+        PageRig rig;
+        rig.window->mainPage()->SerialConnectClick();  // no port chosen: cancelled
+        rig.dialogs.messages.clear();
+        QFocusEvent focus(QEvent::FocusIn);
+        QCoreApplication::sendEvent(rig.text()->RichEdit1(), &focus);
+        EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+    }
+}
+
+TEST(DataTextPage, FontAndSize)
+{
+    PageRig rig;
+    QPlainTextEdit* edit = rig.text()->RichEdit1();
+    EXPECT_EQ(edit->font().family(), QStringLiteral("Courier New"));
+    EXPECT_EQ(edit->font().pointSize(), 10);
+    edit->setPlainText(QStringLiteral("abc def"));
+    rig.text()->toolButton("TextSizeToolButton")->click();
+    EXPECT_EQ(edit->font().pointSize(), 11);
+
+    QTextCursor c = edit->textCursor();
+    c.setPosition(0);
+    c.setPosition(3, QTextCursor::KeepAnchor);
+    edit->setTextCursor(c);
+    rig.text()->toolButton("TextSizeToolButton")->click();
+    EXPECT_EQ(edit->textCursor().charFormat().fontPointSize(), 12);
+    EXPECT_EQ(edit->font().pointSize(), 11);  // the rest keeps its size
+
+    QFont chosen(QStringLiteral("Liberation Sans"), 14);
+    rig.dialogs.fontAnswer = chosen;
+    c.clearSelection();
+    edit->setTextCursor(c);
+    rig.window->action("TextFont")->trigger();
+    EXPECT_EQ(edit->font().pointSize(), 14);
+    EXPECT_FALSE(edit->textCursor().hasSelection());
+    EXPECT_EQ(rig.dialogs.fontDialogs.size(), 1);
+}
+
+TEST(DataTextPage, TagPanelWithoutAnInstrument)
+{
+    PageRig rig;
+    rig.window->ViewTextExecute();
+    DataTextPage* page = rig.text();
+    page->TagListBox()->addItems({" 1", " 7     40"});
+    page->showTagSelectPanel();
+    EXPECT_TRUE(page->TagSelectPanel()->isVisible());
+    EXPECT_FALSE(page->TagDeleteBitButton()->isEnabled());
+
+    // Load with nothing selected asks for a selection and keeps the panel.
+    page->TagLoadBitButton()->click();
+    EXPECT_EQ(rig.dialogs.messages, QStringList{"Select a tag or press 'Esc'"});
+    EXPECT_TRUE(page->TagSelectPanel()->isVisible());
+
+    QTest::keyClick(page->TagListBox(), Qt::Key_Escape);
+    EXPECT_FALSE(page->TagSelectPanel()->isVisible());
+    page->showTagSelectPanel();
+    page->CheckBoxAllData()->setChecked(true);
+    page->CancelData()->click();
+    EXPECT_FALSE(page->TagSelectPanel()->isVisible());
+
+    // The listing without a port: nothing is shown, the check box is cleared.
+    page->CheckBoxAllData()->setChecked(true);
+    rig.window->action("FileNew")->trigger();
+    EXPECT_FALSE(page->TagSelectPanel()->isVisible());
+    EXPECT_FALSE(page->CheckBoxAllData()->isChecked());
+}
+
+TEST(DataGraphPage, BuildsFromTheTextWhenItChanged)
+{
+    PageRig rig;
+    rig.open(rig.file("two-seconds.txt", tag("00:00:02", {0.5, 1.5, 2.5})));
+    rig.showGraph();
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+    ASSERT_EQ(rig.points(SeriesData), 3);
+    EXPECT_EQ(rig.keyTime(SeriesData, 0), QStringLiteral("15-03-2005 10:00:06"));
+    EXPECT_EQ(rig.keyTime(SeriesData, 1), QStringLiteral("15-03-2005 10:00:08"));
+    EXPECT_EQ(rig.keyTime(SeriesData, 2), QStringLiteral("15-03-2005 10:00:10"));
+    EXPECT_EQ(rig.points(SeriesPressure), 3);
+    EXPECT_EQ(rig.graph()->title()->text(),
+              QStringLiteral("Nesmo-7     SN# 20871  Dev# 0  Tag# 12  start: 15-Mar-2005 10:00:00  "
+                             "interval: 00:00:02"));
+    EXPECT_EQ(rig.graph()->series(SeriesTemp)->name(), QString::fromUtf8("T [\u00B0C]"));
+    EXPECT_EQ(rig.graph()->series(SeriesData)->lineStyle(), QCPGraph::lsStepRight);
+    // Pressures around 760 share the axis with the concentration.
+    EXPECT_EQ(rig.graph()->Chart2()->yAxis->range().lower, 0);
+    EXPECT_GE(rig.graph()->Chart2()->yAxis->range().upper, 760);
+
+    // Typing into the text does not rebuild the graph.
+    rig.window->ViewTextExecute();
+    QTextCursor c(rig.text()->RichEdit1()->document());
+    c.insertText(QStringLiteral("\"Tag Number  \", 99\n"));
+    rig.showGraph();
+    EXPECT_TRUE(rig.graph()->title()->text().contains(QStringLiteral("Tag# 12")));
+
+    // Opening a file does.
+    rig.open(rig.file("minute.txt", tag("00:01:00", {0.5, 1.5, 2.5})));
+    rig.showGraph();
+    EXPECT_EQ(rig.keyTime(SeriesData, 0), QStringLiteral("15-03-2005 10:01:00"));
+    EXPECT_EQ(rig.keyTime(SeriesData, 2), QStringLiteral("15-03-2005 10:03:00"));
+}
+
+TEST(DataGraphPage, OptionsAndTheAxisRule)
+{
+    PageRig rig;
+    rig.open(rig.file("negative.txt", tag("00:01:00", {0.5, -0.25, 2.5})));
+    rig.showGraph();
+    QCustomPlot* chart = rig.graph()->Chart2();
+    EXPECT_LT(chart->yAxis->range().lower, -0.25);
+
+    // Switching every series off leaves Data on again.
+    rig.graph()->GraphTempExecute();
+    rig.graph()->GraphHumidityExecute();
+    rig.graph()->GraphDiameterExecute();
+    EXPECT_EQ(rig.points(SeriesTemp), 0);
+    EXPECT_EQ(rig.points(SeriesData), 3);
+    rig.graph()->GraphDataExecute();
+    EXPECT_TRUE(rig.window->action("Data1")->isChecked());
+    EXPECT_EQ(rig.points(SeriesData), 3);
+
+    // With Data off the axis starts at 0, whatever the values.
+    rig.graph()->GraphTempExecute();
+    rig.graph()->GraphDataExecute();
+    EXPECT_FALSE(rig.window->action("Data1")->isChecked());
+    EXPECT_EQ(rig.points(SeriesData), 0);
+    EXPECT_EQ(rig.graph()->series(SeriesData)->name(), QStringLiteral("mg/m3"));  // legend kept
+    EXPECT_EQ(chart->yAxis->range().lower, 0);
+
+    // Toggled on another page: the graph is stale and rebuilt when shown.
+    rig.window->ViewMainExecute();
+    rig.window->action("Markers")->trigger();
+    rig.window->action("StepGraph1")->trigger();
+    EXPECT_TRUE(rig.state.GraphStale);
+    EXPECT_EQ(rig.graph()->series(SeriesTemp)->scatterStyle().shape(), QCPScatterStyle::ssNone);
+    rig.showGraph();
+    EXPECT_FALSE(rig.state.GraphStale);
+    EXPECT_EQ(rig.graph()->series(SeriesTemp)->scatterStyle().shape(), QCPScatterStyle::ssDiamond);
+    EXPECT_EQ(rig.graph()->series(SeriesTemp)->lineStyle(), QCPGraph::lsLine);
+
+    // The buttons show the first picture while checked, the second while not.
+    QToolButton* data = rig.graph()->toolButton("ToolButtonData");
+    QToolButton* temp = rig.graph()->toolButton("ToolButtonTemp");
+    EXPECT_NE(data->icon().pixmap(20).toImage(), temp->icon().pixmap(20).toImage());
+    rig.graph()->toolButton("ToolButtonData")->click();
+    EXPECT_TRUE(rig.window->action("Data1")->isChecked());
+}
+
+TEST(DataGraphPage, BadHeadersAreSaidAndWhatCanBeDrawnIs)
+{
+    PageRig rig;
+    rig.open(rig.file("no-tag-number.txt", tag("00:01:00", {1, 2}, "")));
+    rig.showGraph();
+    EXPECT_EQ(rig.dialogs.messages,
+              QStringList{"Problem extracting header information. Please reload tag data."});
+    EXPECT_EQ(rig.points(SeriesData), 2);
+
+    rig.dialogs.messages.clear();
+    QByteArray badMonth = tag("00:01:00", {1, 2});
+    badMonth.replace("15-Mar-2005", "15-Qqq-2005");
+    rig.open(rig.file("bad-month.txt", badMonth));
+    rig.showGraph();
+    EXPECT_EQ(rig.dialogs.errors.size(), 1);
+    EXPECT_EQ(rig.points(SeriesData), 0);
+
+    // A binary file opened by mistake.
+    QByteArray junk;
+    for (int i = 0; i < 300000; ++i)
+        junk += static_cast<char>((i * 2654435761u) >> 24);
+    rig.open(rig.file("junk.bin", junk));
+    rig.showGraph();
+    EXPECT_FALSE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(DataPrinting, TextAndChartToPdf)
+{
+    PageRig rig;
+    rig.open(rig.file("print.txt", tag("00:01:00", {0.5, 1.5, 2.5})));
+    const QString textPdf = rig.dir.filePath("text.pdf");
+    rig.dialogs.printToPdf = textPdf;
+    rig.window->action("FilePrint")->trigger();
+    const QString text = pdfText(textPdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("\"Serial no.\", \"20871\""))) << text.toStdString();
+    EXPECT_TRUE(text.simplified().contains(QStringLiteral("2, 1.50, 21.5, 40, 760")));
+    EXPECT_TRUE(pdfInfo(textPdf).contains(rig.state.CurrentFileName));  // the job's title
+    EXPECT_FALSE(landscape(pdfInfo(textPdf)));
+
+    rig.showGraph();
+    const QString chartPdf = rig.dir.filePath("chart.pdf");
+    rig.dialogs.printToPdf = chartPdf;
+    rig.window->action("FilePrint")->trigger();
+    const QString info = pdfInfo(chartPdf);
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           1"))) << info.toStdString();
+    EXPECT_TRUE(landscape(info));
+    EXPECT_TRUE(pdfText(chartPdf).contains(QStringLiteral("Tag# 12")));
+
+    // The printer's orientation is back to what it was.
+    rig.window->ViewTextExecute();
+    rig.dialogs.printToPdf = rig.dir.filePath("again.pdf");
+    rig.window->action("FilePrint")->trigger();
+    EXPECT_FALSE(landscape(pdfInfo(rig.dialogs.printToPdf)));
+
+    // The chart's picture goes to the clipboard at its size on the screen.
+    rig.showGraph();
+    rig.window->action("EditCopy")->trigger();
+    const QImage picture = QApplication::clipboard()->image();
+    EXPECT_EQ(picture.size(), rig.graph()->Chart2()->size());
+}
+
+}  // namespace
+}  // namespace nesmo::test
