@@ -139,6 +139,12 @@ void alarm(Lexer& lx, InstrumentView& view, const AppState& state)
     }
 }
 
+// The month list's entry of a month number; none for a number that is no month.
+int monthIndex(qint32 month)
+{
+    return month >= 1 && month <= 12 ? month - 1 : -1;
+}
+
 void date(Lexer& lx, InstrumentView& view)
 {
     if (!nextInteger(lx)) return;
@@ -146,7 +152,7 @@ void date(Lexer& lx, InstrumentView& view)
     view.setText(Control::DateDayEdit, decimal(d));
     if (!nextInteger(lx)) return;
     const qint32 mo = lx.TokenValue;
-    view.setCurrentIndex(Control::DateMonthEdit, mo - 1);
+    view.setCurrentIndex(Control::DateMonthEdit, monthIndex(mo));
     if (!nextInteger(lx)) return;
     const qint32 y = lx.TokenValue;
     view.setText(Control::DateYearEdit, decimal(y));
@@ -214,7 +220,7 @@ void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& 
         if (!nextInteger(lx)) return;
         v->setText(Control::AutoStartDay, decimal(lx.TokenValue));
         if (!nextInteger(lx)) return;
-        v->setCurrentIndex(Control::AutoStartMonth, lx.TokenValue - 1);
+        v->setCurrentIndex(Control::AutoStartMonth, monthIndex(lx.TokenValue));
         if (!nextInteger(lx)) return;
         v->setText(Control::AutoStartYear, decimal(lx.TokenValue));
         if (nextKeyword(lx)) v->setChecked(Control::AutoStartEnable, lx.TokenValue == kw::On);
