@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cstring>
 
+#include "e2e/dump_rig.h"
 #include "logged_data/data_text_page.h"
 #include "shell/main_page.h"
 #include "shell/main_window.h"
@@ -20,40 +21,6 @@ QByteArray sample(const char* name)
 {
     return readFile(QStringLiteral(NESMO_TEST_DATA "/samples/") + QString::fromLatin1(name));
 }
-
-// The main window connected to nesmo7-sim over a pseudo-terminal, working in a
-// folder of its own (the capture file goes to the working directory).
-struct DumpRig {
-    explicit DumpRig(QStringList simArgs, const QByteArray& setup = QByteArray())
-    {
-        previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        tty = dir.filePath("ttyNESMO7");
-        sim = std::make_unique<SimProcess>(QStringList{"--pty", tty} + simArgs);
-        const QString ini = dir.filePath("NesmoComm.INI");
-        writeFile(ini,
-                  "[Setup]\nComPort=7\n" + setup + "\n[Ports]\nCOM7=" + tty.toLocal8Bit() + "\n");
-        window = std::make_unique<MainWindow>(state, dialogs, ini, QStringList{});
-        window->show();
-        waitUntil([&] { return state.FirmwareVersion != 0; });
-    }
-    ~DumpRig()
-    {
-        window.reset();
-        QDir::setCurrent(previous);
-    }
-    QByteArray scratch() { return readFile(dir.filePath("scratch.txt")); }
-    QString text() { return window->dataTextPage()->RichEdit1()->toPlainText(); }
-    QString panel(int i) { return window->dataTextPage()->statusPanel(i); }
-
-    QString previous;
-    QTemporaryDir dir;
-    QString tty;
-    std::unique_ptr<SimProcess> sim;
-    AppState state;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> window;
-};
 
 TEST(Download, SampleTagIsCapturedAsTheInstrumentSendsIt)
 {
