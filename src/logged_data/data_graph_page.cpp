@@ -147,6 +147,9 @@ void DataGraphPage::buildChart()
     // English month names on the time axis, whatever the desktop's language.
     chart_->setLocale(QLocale::c());
     chart_->setBackground(Qt::white);
+    // A tag holds up to 65,535 points a series, drawn with 3-pixel lines: one
+    // polyline per series draws them many times faster than single segments.
+    chart_->setPlottingHint(QCP::phFastPolylines, true);
     chart_->plotLayout()->insertRow(0);
     title_ = new QCPTextElement(chart_, QString(), QFont(QStringLiteral("Arial"), 10, QFont::Bold));
     chart_->plotLayout()->addElement(0, 0, title_);
