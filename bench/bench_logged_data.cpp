@@ -7,6 +7,7 @@
 // The tag is downloaded once from nesmo7-sim over TCP and saved with Save As; the
 // figures are the medians of the repetitions, each with its repaint.
 
+#include <qcustomplot.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-#include <qcustomplot.h>
 
 #include "bench_common.h"
 #include "core/dialogs.h"
@@ -97,7 +97,8 @@ int main(int argc, char** argv)
 
     // The download, once: its text is what the figures below work on.
     w.link().SendCommand("tagdump 20 \r");
-    while (state.Downloading) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (state.Downloading)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const QByteArray captured = w.dataTextPage()->textBytes();
     dialogs.path = dir.filePath("tag20.txt");
     w.action("FileSaveAs")->trigger();
