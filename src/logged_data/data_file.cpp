@@ -24,7 +24,7 @@ DataFileRead readDataFile(const QString& path, qsizetype limit)
     if (!file.isSequential() && file.size() > limit) {
         result.error = QStringLiteral(
                            "The file %1 holds %2 MB, more than the %3 MB that the Data text page "
-                           "takes (the largest tag is about 5 MB). It was not opened.")
+                           "takes (the largest tag is about 4 MB). It was not opened.")
                            .arg(path)
                            .arg(file.size() / (1024.0 * 1024.0), 0, 'f', 1)
                            .arg(limit / (1024 * 1024));

@@ -53,8 +53,10 @@ public:
     // Replaces the text with a data file's bytes (lines end in CR LF, LF or CR).
     // Returns false, changing nothing, when the text is more than the page holds.
     bool setTextBytes(const QByteArray& bytes);
-    // The most text the page takes, far above the largest tag (about 5 MB).
-    static constexpr qsizetype kTextLimit = 64 * 1024 * 1024;
+    // The most text the page takes: three times the largest tag (65,535 records,
+    // a little over 4 MB), so that no tag is ever cut, while a file opened by
+    // mistake cannot tie up the program and its memory.
+    static constexpr qsizetype kTextLimit = 16 * 1024 * 1024;
 
     void setCaptureFileName(const QString& name) { captureFileName_ = name; }
     QString captureFileName() const { return captureFileName_; }

@@ -122,6 +122,18 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
     }
 
     const QList<QByteArrayView> lines = recordLines(text, h.NumberOfRecords);
+    if (h.NumberOfRecords > 0 && lines.size() < h.NumberOfRecords) {
+        if (text.indexOf(QByteArrayView("record,")) < 0)
+            g.messages << QStringLiteral(
+                "The text has no column-title line (the line with \"record,\" above the "
+                "records), so no records can be drawn.");
+        else
+            g.messages << QStringLiteral(
+                              "The header announces %1 records, but only %2 record "
+                              "lines follow; the graph shows those.")
+                              .arg(h.NumberOfRecords)
+                              .arg(lines.size());
+    }
     g.times.reserve(lines.size());
     for (int s = 0; s < kSeriesCount; ++s)
         if (options.shown[s]) g.values[s].reserve(lines.size());

@@ -259,6 +259,14 @@ TEST(GraphData, HeadersThatCannotBeDrawnAsTheyStand)
     EXPECT_TRUE(std::isnan(short_.values[SeriesData][3]));
     EXPECT_TRUE(std::isnan(short_.values[SeriesTemp][3]));  // reading stops at the first mismatch
     EXPECT_TRUE(short_.automaticMinimum);                   // a concentration that is no number
+    EXPECT_EQ(short_.messages, QStringList{"The header announces 100 records, but only 5 record "
+                                           "lines follow; the graph shows those."});
+    QByteArray noTitle = tagText("10:00:00", "15-Mar-2005", "00:01:00", plainRecords(3));
+    noTitle.replace("record,", "Record;");
+    const GraphData untitled = buildGraphData(noTitle, GraphOptions(), 0);
+    EXPECT_TRUE(untitled.times.isEmpty());
+    ASSERT_EQ(untitled.messages.size(), 1);
+    EXPECT_TRUE(untitled.messages[0].contains(QStringLiteral("no column-title line")));
 }
 
 TEST(GraphData, NegativeConcentrationFreesTheAxisOnlyWhileShown)
