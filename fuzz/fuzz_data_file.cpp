@@ -8,8 +8,8 @@
 //
 // Besides not crashing, leaking or hanging, the build must hold together: one
 // time per record read and never more records than the header announces or the
-// text has lines, a value list for exactly the shown series, finite times, and
-// one message per missing header key.
+// text has lines, a value list for exactly the shown series, finite times and
+// values an axis can hold (or gaps), and one message per missing header key.
 
 #include <cmath>
 #include <cstdint>
@@ -55,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int s = 0; s < kSeriesCount; ++s) {
         const qsizetype expected = options.shown[s] ? g.times.size() : 0;
         if (g.values[s].size() != expected) broken("values of a series");
+        for (const double v : g.values[s])
+            if (std::isinf(v) || std::fabs(v) > 1e12) broken("a value no axis can hold");
     }
     if (g.title.contains(QLatin1Char('\n')) || g.title.contains(QLatin1Char('\r')))
         broken("a title of more than one line");

@@ -188,7 +188,11 @@ void DataTextPage::resizeEvent(QResizeEvent* event)
 bool DataTextPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == richEdit_ && event->type() == QEvent::FocusIn) {
-        runGuarded(dialogs_, [this] { RichEdit1Enter(); });
+        // The focus can arrive while a download brings this page forward, inside the
+        // receive path: the hint's message box waits until that work has returned.
+        QMetaObject::invokeMethod(
+            this, [this] { runGuarded(dialogs_, [this] { RichEdit1Enter(); }); },
+            Qt::QueuedConnection);
     } else if (watched == tagListBox_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {

@@ -1,6 +1,8 @@
 #include "logged_data/graph_data.h"
 
 #include <QRegularExpression>
+#include <cmath>
+#include <limits>
 
 #include "core/conversion.h"
 
@@ -24,6 +26,14 @@ int secondsOf(const QByteArray& value)
 QString titleText(const QByteArray& latin1)
 {
     return QString::fromLatin1(latin1);
+}
+
+// A value no instrument reading comes near (an infinity, 1e300) cannot be put on
+// an axis: it leaves a gap like a value that could not be read.
+double drawable(double v)
+{
+    constexpr double kLargest = 1e12;
+    return std::fabs(v) <= kLargest ? v : std::numeric_limits<double>::quiet_NaN();
 }
 
 // The years a date axis can show; the day-number rule itself is exact from
@@ -146,7 +156,7 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
         g.times << t;
         const double v[kSeriesCount] = {r.concentration, r.temperature, r.humidity, r.pressure};
         for (int s = 0; s < kSeriesCount; ++s)
-            if (options.shown[s]) g.values[s] << v[s];
+            if (options.shown[s]) g.values[s] << drawable(v[s]);
     }
     return g;
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <string_view>
 
 namespace nesmo {
 
@@ -97,7 +98,11 @@ qsizetype scanRealAt(QByteArrayView s, qsizetype at, double* value)
     if (error == std::errc::invalid_argument) return -1;
     if (error == std::errc::result_out_of_range) {
         // Too large or too small for a double: scanf gives infinity or zero.
-        v = std::fabs(v) < 1 ? 0.0 : HUGE_VAL;
+        const std::string_view number(begin, static_cast<size_t>(end - begin));
+        const size_t e = number.find_first_of("eE");
+        const bool tiny =
+            e != std::string_view::npos && e + 1 < number.size() && number[e + 1] == '-';
+        v = tiny ? 0.0 : HUGE_VAL;
     }
     *value = negative ? -v : v;
     return at + (end - begin);

@@ -155,6 +155,20 @@ TEST(ReceivePathCapture, TimeStampRollsOverIntoTheNewYear)
     EXPECT_EQ(rig.view.progressPosition, 1);
 }
 
+TEST(ReceivePathCapture, RecordsStillExpectedNeverGoBelowZero)
+{
+    // More lines follow the "Number" line than it announced.
+    ReceiveRig rig;
+    rig.state.Downloading = true;
+    rig.state.KeepLinePrefix = true;
+    rig.state.RecordCount = 1;
+    rig.state.RecordsLeft = 1;
+    rig.capture.start();
+    rig.feed("\"Log Period  \", 00:00:30\r\n\"Start Time  \", 23:58:30\r\nrecord, a, b\r\n");
+    EXPECT_EQ(rig.view.dataStatus[1], QStringLiteral("0"));
+    EXPECT_TRUE(rig.state.Downloading);
+}
+
 TEST(ReceivePathCapture, TerminalHiddenDuringDownloadAndShownAfter)
 {
     ReceiveRig rig;

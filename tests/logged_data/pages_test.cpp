@@ -249,7 +249,10 @@ TEST(DataTextPage, NotesHintOnlyOnceAndNotAfterConnecting)
         PageRig rig;
         QFocusEvent focus(QEvent::FocusIn);
         QCoreApplication::sendEvent(rig.text()->RichEdit1(), &focus);
+        EXPECT_TRUE(rig.dialogs.messages.isEmpty());  // shown once the focus change is done
+        QCoreApplication::processEvents();
         QCoreApplication::sendEvent(rig.text()->RichEdit1(), &focus);
+        QCoreApplication::processEvents();
         EXPECT_EQ(rig.dialogs.messages,
                   QStringList{"If you add notes to the file, make sure they are before the data "
                               "block"});
@@ -260,6 +263,7 @@ TEST(DataTextPage, NotesHintOnlyOnceAndNotAfterConnecting)
         rig.dialogs.messages.clear();
         QFocusEvent focus(QEvent::FocusIn);
         QCoreApplication::sendEvent(rig.text()->RichEdit1(), &focus);
+        QCoreApplication::processEvents();
         EXPECT_TRUE(rig.dialogs.messages.isEmpty());
     }
 }

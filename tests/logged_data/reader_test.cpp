@@ -259,6 +259,20 @@ TEST(GraphData, HeadersThatCannotBeDrawnAsTheyStand)
     EXPECT_TRUE(std::isnan(short_.values[SeriesData][3]));
     EXPECT_TRUE(std::isnan(short_.values[SeriesTemp][3]));  // reading stops at the first mismatch
     EXPECT_TRUE(short_.automaticMinimum);                   // a concentration that is no number
+
+    // Values no axis can hold leave gaps.
+    const RecordValues huge = readRecordLine("    1, 1e400, -1e999, 45, 1e-999");
+    EXPECT_EQ(huge.concentration, HUGE_VAL);
+    EXPECT_EQ(huge.temperature, -HUGE_VAL);
+    EXPECT_EQ(huge.pressure, 0);
+    QList<QByteArray> wild = plainRecords(1);
+    wild << "    2, 1e400, 1e300, 45, -1e13";
+    const GraphData w =
+        buildGraphData(tagText("10:00:00", "15-Mar-2005", "00:01:00", wild), GraphOptions(), 0);
+    EXPECT_TRUE(std::isnan(w.values[SeriesData][1]));
+    EXPECT_TRUE(std::isnan(w.values[SeriesTemp][1]));
+    EXPECT_EQ(w.values[SeriesHumidity][1], 45);
+    EXPECT_TRUE(std::isnan(w.values[SeriesPressure][1]));
     EXPECT_EQ(short_.messages, QStringList{"The header announces 100 records, but only 5 record "
                                            "lines follow; the graph shows those."});
     QByteArray noTitle = tagText("10:00:00", "15-Mar-2005", "00:01:00", plainRecords(3));
