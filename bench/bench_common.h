@@ -3,6 +3,8 @@
 // Small helpers shared by the benchmark programs: a window interface that does
 // nothing, order statistics and the summary lines every program prints.
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -63,6 +65,16 @@ inline bool summaryAtMost(const char* name, double value, const char* unit, doub
     std::printf("%-44s %14.3f %-10s goal <= %.0f %s: %s\n", name, value, unit, goal, unit,
                 ok ? "met" : "NOT MET");
     return ok;
+}
+
+// The process's peak resident memory (VmHWM) in kB; 0 when it cannot be read.
+inline long peakRssKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& l : f.readAll().split('\n'))
+        if (l.startsWith("VmHWM:")) return l.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
 }
 
 inline void summary(const char* name, double value, const char* unit)

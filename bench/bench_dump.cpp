@@ -30,8 +30,8 @@ public:
     bool askYesNo(const QString&, const QString&, Icon) override { return true; }
     bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
     std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const nesmo::FileDialogSpec&) override { return {}; }
-    QString saveFileName(const nesmo::FileDialogSpec&) override { return {}; }
+    QString openFileName(const nesmo::FileDialogSetup&) override { return {}; }
+    QString saveFileName(const nesmo::FileDialogSetup&) override { return {}; }
     bool print(QPrinter&) override { return false; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
 };
@@ -54,15 +54,6 @@ struct Sim {
     QProcess p;
     QString line;
 };
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& l : f.readAll().split('\n'))
-        if (l.startsWith("VmHWM:")) return l.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
 
 // Sends the dump command and runs the event loop until the download has ended.
 double timeDump(nesmo::MainWindow& w, const QByteArray& command)
@@ -102,7 +93,8 @@ int main(int argc, char** argv)
         const int lines = w.dataTextPage()->RichEdit1()->blockCount();
         std::printf("dump of %d records over TCP: %.0f ms, %d text lines\n", records, ms, lines);
         ok &= nesmo::bench::summaryAtMost("65,535-record dump over TCP, wall", ms, "ms", 3000);
-        ok &= nesmo::bench::summaryAtMost("peak resident memory", peakRssKb() / 1024.0, "MB", 150);
+        ok &= nesmo::bench::summaryAtMost("peak resident memory",
+                                          nesmo::bench::peakRssKb() / 1024.0, "MB", 150);
     }
     {
         const QString tty = dir.filePath("tty");

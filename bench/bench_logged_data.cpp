@@ -36,21 +36,12 @@ public:
     bool askYesNo(const QString&, const QString&, Icon) override { return true; }
     bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
     std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const nesmo::FileDialogSpec&) override { return path; }
-    QString saveFileName(const nesmo::FileDialogSpec&) override { return path; }
+    QString openFileName(const nesmo::FileDialogSetup&) override { return path; }
+    QString saveFileName(const nesmo::FileDialogSetup&) override { return path; }
     bool print(QPrinter&) override { return false; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     QString path;
 };
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& l : f.readAll().split('\n'))
-        if (l.startsWith("VmHWM:")) return l.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
 
 // Runs the work, then lets the window paint what it changed.
 template <typename Work>
@@ -141,7 +132,8 @@ int main(int argc, char** argv)
                                       "ms", 500);
     ok &= nesmo::bench::summaryAtMost("graph build, text to drawn chart (median)",
                                       nesmo::bench::median(graph), "ms", 150);
-    ok &= nesmo::bench::summaryAtMost("peak resident memory", peakRssKb() / 1024.0, "MB", 200);
+    ok &= nesmo::bench::summaryAtMost("peak resident memory", nesmo::bench::peakRssKb() / 1024.0,
+                                      "MB", 200);
     sim.kill();
     sim.waitForFinished();
     return ok && points == records ? 0 : 2;

@@ -49,8 +49,8 @@ public:
     bool askYesNo(const QString&, const QString&, Icon) override { return true; }
     bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
     std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const FileDialogSpec&) override { return {}; }
-    QString saveFileName(const FileDialogSpec&) override { return {}; }
+    QString openFileName(const FileDialogSetup&) override { return {}; }
+    QString saveFileName(const FileDialogSetup&) override { return {}; }
     bool print(QPrinter&) override { return false; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     int messages = 0;

@@ -10,7 +10,7 @@ class QPrinter;
 namespace nesmo {
 
 // What an open or save dialog shows.
-struct FileDialogSpec {
+struct FileDialogSetup {
     QString title;
     QString directory;      // the folder it opens in; empty for the working folder
     QString fileName;       // the proposed name; empty for none
@@ -41,8 +41,8 @@ public:
 
     // File dialogs: an empty result means cancelled. The save dialog asks
     // before it lets the operator pick a file that exists.
-    virtual QString openFileName(const FileDialogSpec& spec) = 0;
-    virtual QString saveFileName(const FileDialogSpec& spec) = 0;
+    virtual QString openFileName(const FileDialogSetup& setup) = 0;
+    virtual QString saveFileName(const FileDialogSetup& setup) = 0;
 
     // The print dialog for this printer; true when the operator confirmed it.
     virtual bool print(QPrinter& printer) = 0;

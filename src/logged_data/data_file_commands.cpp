@@ -32,13 +32,13 @@ void DataFileCommands::showFileName(const QString& path)
 
 void DataFileCommands::FileOpenExecute()
 {
-    FileDialogSpec spec;
-    spec.title = QStringLiteral("Open File");
-    spec.filters = {QStringLiteral("Text files: *.txt; *.csv (*.txt *.csv)"),
-                    QStringLiteral("Rich text: *.rtf; *.doc (*.rtf *.doc)"),
-                    QStringLiteral("All files (*)")};
-    spec.defaultSuffix = QStringLiteral("txt");
-    const QString path = dialogs_.openFileName(spec);
+    FileDialogSetup setup;
+    setup.title = QStringLiteral("Open File");
+    setup.filters = {QStringLiteral("Text files: *.txt; *.csv (*.txt *.csv)"),
+                     QStringLiteral("Rich text: *.rtf; *.doc (*.rtf *.doc)"),
+                     QStringLiteral("All files (*)")};
+    setup.defaultSuffix = QStringLiteral("txt");
+    const QString path = dialogs_.openFileName(setup);
     if (path.isEmpty()) return;
     // A file that cannot be read changes nothing: text, name and status stay.
     const DataFileRead file = readDataFile(path, DataTextPage::kTextLimit);
@@ -55,16 +55,16 @@ void DataFileCommands::FileOpenExecute()
 
 void DataFileCommands::FileSaveAsExecute()
 {
-    FileDialogSpec spec;
-    spec.title = QStringLiteral("Save As");
-    spec.fileName = state_.CurrentFileName;
+    FileDialogSetup setup;
+    setup.title = QStringLiteral("Save As");
+    setup.fileName = state_.CurrentFileName;
     // A name without a folder (a capture's or "Untitled.csv") opens in the working folder.
     if (state_.CurrentFileName.contains(QLatin1Char('/')))
-        spec.directory = QFileInfo(state_.CurrentFileName).path();
-    spec.filters = {QStringLiteral("text file (*.txt)"), QStringLiteral("CSV file (*.csv)"),
-                    QStringLiteral("All files (*)")};
-    spec.defaultSuffix = QStringLiteral("txt");
-    const QString path = dialogs_.saveFileName(spec);
+        setup.directory = QFileInfo(state_.CurrentFileName).path();
+    setup.filters = {QStringLiteral("text file (*.txt)"), QStringLiteral("CSV file (*.csv)"),
+                     QStringLiteral("All files (*)")};
+    setup.defaultSuffix = QStringLiteral("txt");
+    const QString path = dialogs_.saveFileName(setup);
     if (path.isEmpty()) return;
     const QString error = writeDataFile(path, dataFileBytes(text_.pageText()));
     if (!error.isEmpty()) {

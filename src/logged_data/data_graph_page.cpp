@@ -65,19 +65,21 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
 
     toolBar_ = name(new QToolBar, "ToolBar1", QStringLiteral("Data graph tools"));
     toolBar_->setIconSize(QSize(20, 20));
-    addToolButton("ToolButton2", QStringLiteral("Get new data from the Nesmo-7"),
+    addToolButton(toolBar_, "ToolButton2", QStringLiteral("Get new data from the Nesmo-7"),
                   toolIcon(ToolIcon::Download));
-    addToolButton("ToolButton3", QStringLiteral("Open a saved data file"),
+    addToolButton(toolBar_, "ToolButton3", QStringLiteral("Open a saved data file"),
                   toolIcon(ToolIcon::Open));
-    addToolButton("ToolButton20", QStringLiteral("Save to disk"), toolIcon(ToolIcon::Save));
-    addToolButton("ToolButton21", QStringLiteral("Print the displayed graph"),
+    addToolButton(toolBar_, "ToolButton20", QStringLiteral("Save to disk"),
+                  toolIcon(ToolIcon::Save));
+    addToolButton(toolBar_, "ToolButton21", QStringLiteral("Print the displayed graph"),
                   toolIcon(ToolIcon::Print));
     toolBar_->addSeparator();
-    addToolButton("ToolButton24", QStringLiteral("Copy Graph to Clipboard"),
+    addToolButton(toolBar_, "ToolButton24", QStringLiteral("Copy Graph to Clipboard"),
                   toolIcon(ToolIcon::Copy));
     buildOptions();
     toolBar_->addSeparator();
-    addToolButton("ToolButton27", QStringLiteral("Help Contents"), toolIcon(ToolIcon::Help))
+    addToolButton(toolBar_, "ToolButton27", QStringLiteral("Help Contents"),
+                  toolIcon(ToolIcon::Help))
         ->setEnabled(false);  // the manuals come later
     layout->addWidget(toolBar_);
 
@@ -89,19 +91,9 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
     layout->addWidget(statusBar_);
 }
 
-QToolButton* DataGraphPage::addToolButton(const char* objectName, const QString& hint,
-                                          const QIcon& icon)
-{
-    auto* button = name(new QToolButton, objectName, hint);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    toolBar_->addWidget(button);
-    return button;
-}
-
 QToolButton* DataGraphPage::toolButton(const char* objectName) const
 {
-    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(objectName));
+    return findToolButton(toolBar_, objectName);
 }
 
 QList<QAction*> DataGraphPage::optionActions() const
@@ -120,8 +112,8 @@ void DataGraphPage::buildOptions()
         connect(action, &QAction::triggered, this,
                 [this] { runGuarded(dialogs_, [this] { optionToggled(); }); });
         options_[i] = action;
-        optionButtons_[i] =
-            addToolButton(kOptions[i].button, QString::fromLatin1(kOptions[i].hint), QIcon());
+        optionButtons_[i] = addToolButton(toolBar_, kOptions[i].button,
+                                          QString::fromLatin1(kOptions[i].hint), QIcon());
         connect(optionButtons_[i], &QToolButton::clicked, action, &QAction::trigger);
     }
     // At start every button shows its first picture, whatever its option's state.

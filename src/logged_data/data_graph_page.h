@@ -65,7 +65,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QToolButton* addToolButton(const char* objectName, const QString& hint, const QIcon& icon);
     void buildChart();
     void buildOptions();
     void optionToggled();

@@ -28,32 +28,33 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
 
     toolBar_ = name(new QToolBar, "ToolBar3", QStringLiteral("Data text tools"));
     toolBar_->setIconSize(QSize(20, 20));
-    addToolButton("FileNewToolButton", QStringLiteral("Get new data from Nesmo-7"),
+    addToolButton(toolBar_, "FileNewToolButton", QStringLiteral("Get new data from Nesmo-7"),
                   toolIcon(ToolIcon::Download));
-    addToolButton("FileOpenToolButton", QStringLiteral("Open a data file saved to disk"),
+    addToolButton(toolBar_, "FileOpenToolButton", QStringLiteral("Open a data file saved to disk"),
                   toolIcon(ToolIcon::Open));
-    addToolButton("FileSaveToolButton", QStringLiteral("Save data file to disk"),
+    addToolButton(toolBar_, "FileSaveToolButton", QStringLiteral("Save data file to disk"),
                   toolIcon(ToolIcon::Save));
-    addToolButton("FilePrintToolButton", QStringLiteral("Print the tag data"),
+    addToolButton(toolBar_, "FilePrintToolButton", QStringLiteral("Print the tag data"),
                   toolIcon(ToolIcon::Print));
     toolBar_->addSeparator();
-    addToolButton("EditCopyToolButton", QStringLiteral("Copy selection to Clipboard"),
+    addToolButton(toolBar_, "EditCopyToolButton", QStringLiteral("Copy selection to Clipboard"),
                   toolIcon(ToolIcon::Copy));
     toolBar_->addSeparator();
-    addToolButton("TextFontToolButton", QStringLiteral("Change the text font properties"),
+    addToolButton(toolBar_, "TextFontToolButton", QStringLiteral("Change the text font properties"),
                   toolIcon(ToolIcon::Font));
-    addToolButton("TextSizeToolButton", QStringLiteral("Increse the text font size"),
+    addToolButton(toolBar_, "TextSizeToolButton", QStringLiteral("Increse the text font size"),
                   toolIcon(ToolIcon::FontSize));
     toolBar_->addSeparator();
-    terminalVisibleButton_ =
-        addToolButton("TerminalVisibleToolButton", QStringLiteral("Show / Hide Terminal window"),
-                      style()->standardIcon(QStyle::SP_ComputerIcon));
-    terminalCaptureButton_ = addToolButton("TerminalCaptureToolButton",
+    terminalVisibleButton_ = addToolButton(toolBar_, "TerminalVisibleToolButton",
+                                           QStringLiteral("Show / Hide Terminal window"),
+                                           style()->standardIcon(QStyle::SP_ComputerIcon));
+    terminalCaptureButton_ = addToolButton(toolBar_, "TerminalCaptureToolButton",
                                            QStringLiteral("Capture terminal text to file: APD.CAP"),
                                            style()->standardIcon(QStyle::SP_DialogSaveButton));
     terminalCaptureButton_->setAccessibleName(QStringLiteral("Capture terminal text to file"));
     toolBar_->addSeparator();
-    addToolButton("ToolButton9", QStringLiteral("Help Contents"), toolIcon(ToolIcon::Help))
+    addToolButton(toolBar_, "ToolButton9", QStringLiteral("Help Contents"),
+                  toolIcon(ToolIcon::Help))
         ->setEnabled(false);  // the help comes with the manuals
     layout->addWidget(toolBar_);
 
@@ -98,19 +99,9 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
             [this] { runGuarded(dialogs_, [this] { TerminalCaptureToolButtonClick(); }); });
 }
 
-QToolButton* DataTextPage::addToolButton(const char* objectName, const QString& hint,
-                                         const QIcon& icon)
-{
-    auto* button = name(new QToolButton, objectName, hint);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    toolBar_->addWidget(button);
-    return button;
-}
-
 QToolButton* DataTextPage::toolButton(const char* objectName) const
 {
-    return toolBar_->findChild<QToolButton*>(QString::fromLatin1(objectName));
+    return findToolButton(toolBar_, objectName);
 }
 
 void DataTextPage::buildTagSelectPanel()

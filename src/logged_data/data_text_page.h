@@ -86,7 +86,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QToolButton* addToolButton(const char* objectName, const QString& hint, const QIcon& icon);
     void buildTagSelectPanel();
     void placeTagSelectPanel();
 

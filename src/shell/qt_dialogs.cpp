@@ -95,29 +95,29 @@ std::optional<int> QtDialogs::choosePort(const QStringList& entries)
 
 namespace {
 
-QString runFileDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget* parent, const FileDialogSetup& setup, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, spec.title, spec.directory);
+    QFileDialog dialog(parent, setup.title, setup.directory);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    dialog.setNameFilters(spec.filters);
-    dialog.setDefaultSuffix(spec.defaultSuffix);
-    if (!spec.fileName.isEmpty()) dialog.selectFile(spec.fileName);
+    dialog.setNameFilters(setup.filters);
+    dialog.setDefaultSuffix(setup.defaultSuffix);
+    if (!setup.fileName.isEmpty()) dialog.selectFile(setup.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace
 
-QString QtDialogs::openFileName(const FileDialogSpec& spec)
+QString QtDialogs::openFileName(const FileDialogSetup& setup)
 {
-    return runFileDialog(parent_, spec, QFileDialog::AcceptOpen);
+    return runFileDialog(parent_, setup, QFileDialog::AcceptOpen);
 }
 
-QString QtDialogs::saveFileName(const FileDialogSpec& spec)
+QString QtDialogs::saveFileName(const FileDialogSetup& setup)
 {
-    return runFileDialog(parent_, spec, QFileDialog::AcceptSave);
+    return runFileDialog(parent_, setup, QFileDialog::AcceptSave);
 }
 
 bool QtDialogs::print(QPrinter& printer)

@@ -18,8 +18,8 @@ public:
     bool askYesNo(const QString& text, const QString& caption, Icon icon) override;
     bool askOkCancel(const QString& text, const QString& caption, Icon icon) override;
     std::optional<int> choosePort(const QStringList& entries) override;
-    QString openFileName(const FileDialogSpec& spec) override;
-    QString saveFileName(const FileDialogSpec& spec) override;
+    QString openFileName(const FileDialogSetup& setup) override;
+    QString saveFileName(const FileDialogSetup& setup) override;
     bool print(QPrinter& printer) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
 

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "shell/accessible.h"
+
 namespace nesmo {
 
 namespace {
@@ -136,6 +138,21 @@ QIcon optionIcon(ToolIcon kind, bool on)
         drawOption(p, kind, on ? QColor(40, 40, 40) : QColor(180, 180, 180));
         if (!on) strike(p);
     });
+}
+
+QToolButton* addToolButton(QToolBar* bar, const char* objectName, const QString& hint,
+                           const QIcon& icon)
+{
+    auto* button = name(new QToolButton, objectName, hint);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    bar->addWidget(button);
+    return button;
+}
+
+QToolButton* findToolButton(const QToolBar* bar, const char* objectName)
+{
+    return bar->findChild<QToolButton*>(QString::fromLatin1(objectName));
 }
 
 }  // namespace nesmo

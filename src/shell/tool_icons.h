@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace nesmo {
 
@@ -15,5 +17,11 @@ QIcon toolIcon(ToolIcon kind);
 // picture) while the option is on, the same greyed and struck through while off.
 QIcon seriesIcon(const QColor& colour, bool on);
 QIcon optionIcon(ToolIcon kind, bool on);
+
+// Adds a named tool button with its hint and picture to a page's tool bar.
+QToolButton* addToolButton(QToolBar* bar, const char* objectName, const QString& hint,
+                           const QIcon& icon);
+// A tool button of the bar by its name.
+QToolButton* findToolButton(const QToolBar* bar, const char* objectName);
 
 }  // namespace nesmo

@@ -80,15 +80,15 @@ public:
         if (!portChoice) return std::nullopt;
         return portChoice(entries);
     }
-    QString openFileName(const FileDialogSpec& spec) override
+    QString openFileName(const FileDialogSetup& setup) override
     {
-        openDialogs << spec;
+        openDialogs << setup;
         return openAnswer;
     }
-    QString saveFileName(const FileDialogSpec& spec) override
+    QString saveFileName(const FileDialogSetup& setup) override
     {
-        saveDialogs << spec;
-        proposedNames << spec.fileName;
+        saveDialogs << setup;
+        proposedNames << setup.fileName;
         return saveAnswer;
     }
     // Confirms the print dialog with the printer writing a PDF file, when a path is set.
@@ -109,8 +109,8 @@ public:
     std::function<std::optional<int>(const QStringList&)> portChoice;
     QString openAnswer;
     QString saveAnswer;
-    QList<FileDialogSpec> openDialogs;
-    QList<FileDialogSpec> saveDialogs;
+    QList<FileDialogSetup> openDialogs;
+    QList<FileDialogSetup> saveDialogs;
     QString printToPdf;  // empty: the print dialog is cancelled
     int printDialogs = 0;
     QList<QFont> fontDialogs;
