@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth fonts-liberation2 imagemagick poppler-utils
+  dbus dbus-bin at-spi2-core python3-pyatspi
 )
 
 missing=()

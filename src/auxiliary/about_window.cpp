@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "shell/accessible.h"
+#include "widgets/control_names.h"
 
 namespace nesmo {
 
@@ -14,18 +14,17 @@ AboutWindow::AboutWindow(QWidget* parent)
     setObjectName(QStringLiteral("TFormAbout"));
     setWindowTitle(QStringLiteral("About"));
     auto* layout = new QVBoxLayout(this);
-    auto* title = name(new QLabel(QStringLiteral("Nesmo Port")), "ProductName",
-                       QStringLiteral("Product name"));
+    auto* title = nameControl(new QLabel(QStringLiteral("Nesmo Port")), "ProductName");
     QFont f = title->font();
     f.setPointSize(18);
     f.setBold(true);
     title->setFont(f);
     layout->addWidget(title);
-    layout->addWidget(name(new QLabel(QStringLiteral("Companion program for the Nesmo-7")),
-                           "Comments", QStringLiteral("Description")));
-    auto* version =
-        name(new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion())),
-             "Version", QStringLiteral("Program version"));
+    layout->addWidget(
+        nameControl(new QLabel(QStringLiteral("Companion program for the Nesmo-7")), "Comments"));
+    auto* version = nameControl(
+        new QLabel(QStringLiteral("Version %1").arg(QApplication::applicationVersion())),
+        "Version");
     layout->addWidget(version);
     setFixedSize(320, 140);
     closeTimer_.setSingleShot(true);

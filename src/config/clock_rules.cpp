@@ -7,7 +7,7 @@ namespace nesmo::config {
 
 double DayNumber(int year, int month, int day, int hour, int minute, int second)
 {
-    const long long y = year - 1900;
+    const long long y = static_cast<long long>(year) - 1900;
     const long long q = y * 1461 / 4;
     const long long r = y * 1461 % 4;
     long long n = q + 1;

@@ -2,6 +2,7 @@
 // their handlers.
 #include "config/config_page.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,8 +13,8 @@
 
 #include "core/conversion.h"
 #include "link/link.h"
-#include "shell/accessible.h"
-#include "shell/application.h"
+#include "widgets/control_names.h"
+#include "widgets/run_guarded.h"
 
 namespace nesmo {
 
@@ -30,9 +31,7 @@ const QStringList kVisibilityRanges = {"    500 km", " "};
 
 QLabel* separator(const char* text)
 {
-    auto* l = new QLabel(QString::fromLatin1(text));
-    l->setAccessibleName(QString());
-    return l;
+    return new QLabel(QString::fromLatin1(text));
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets)
@@ -65,14 +64,14 @@ ConfigPage::ConfigPage(AppState& state, Link& link, Dialogs& dialogs, QWidget* p
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(6);
 
-    auto* logging = name(new QGroupBox(QStringLiteral("Configure Logging Parameters")),
-                         "GroupBoxLogging", QStringLiteral("Configure Logging Parameters"));
+    auto* logging = nameControl(new QGroupBox(QStringLiteral("Configure Logging Parameters")),
+                                "GroupBoxLogging");
     buildLoggingGroup(logging);
-    auto* setup = name(new QGroupBox(QStringLiteral("Configure Setup Parameters")), "GroupBoxSetup",
-                       QStringLiteral("Configure Setup Parameters"));
+    auto* setup =
+        nameControl(new QGroupBox(QStringLiteral("Configure Setup Parameters")), "GroupBoxSetup");
     buildSetupGroup(setup);
-    auto* clock = name(new QGroupBox(QStringLiteral("Set Instrument's Time and Date")),
-                       "GroupBoxClock", QStringLiteral("Set Instrument's Time and Date"));
+    auto* clock = nameControl(new QGroupBox(QStringLiteral("Set Instrument's Time and Date")),
+                              "GroupBoxClock");
     buildClockGroup(clock);
 
     grid->addWidget(logging, 0, 0);
@@ -84,21 +83,21 @@ ConfigPage::ConfigPage(AppState& state, Link& link, Dialogs& dialogs, QWidget* p
     scroll->setWidget(content);
     outer->addWidget(scroll, 1);
 
-    getConfig_ = name(new QPushButton(QStringLiteral("&Get current configuration")), "GetConfig",
-                      QStringLiteral("Get current configuration"));
-    setConfig_ = name(new QPushButton(QStringLiteral("&Set new configuration")), "SetConfig",
-                      QStringLiteral("Set new configuration"));
+    getConfig_ =
+        nameControl(new QPushButton(QStringLiteral("&Get current configuration")), "GetConfig");
+    setConfig_ =
+        nameControl(new QPushButton(QStringLiteral("&Set new configuration")), "SetConfig");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(getConfig_);
     buttons->addWidget(setConfig_);
     buttons->addStretch(1);
     outer->addLayout(buttons);
 
-    statusBar_ = name(new QStatusBar, "StatusBarConfig", QStringLiteral("Configuration status"));
+    statusBar_ =
+        nameField(new QStatusBar, "StatusBarConfig", QStringLiteral("Configuration status"));
     statusBar_->setSizeGripEnabled(false);
     statusText_ = new QLabel;
     statusText_->setObjectName(QStringLiteral("StatusBarConfigText"));
-    statusText_->setAccessibleName(QStringLiteral("Configuration status"));
     statusText_->setMinimumWidth(1);
     statusBar_->addWidget(statusText_, 1);
     outer->addWidget(statusBar_);
@@ -109,7 +108,7 @@ ConfigPage::ConfigPage(AppState& state, Link& link, Dialogs& dialogs, QWidget* p
 QLineEdit* ConfigPage::numericField(const char* objectName, const QString& readable,
                                     const QString& text, const QString& widest)
 {
-    auto* e = name(new QLineEdit(text), objectName, readable);
+    auto* e = nameField(new QLineEdit(text), objectName, readable);
     e->setFixedWidth(e->fontMetrics().horizontalAdvance(widest) + 14);
     return e;
 }
@@ -118,8 +117,8 @@ void ConfigPage::buildLoggingGroup(QWidget* group)
 {
     auto* v = new QVBoxLayout(group);
     v->setSpacing(4);
-    loggingEnable_ = name(new QCheckBox(QStringLiteral("Enable Data Logging;  Period [hh:mm:ss]:")),
-                          "LoggingEnable", QStringLiteral("Enable data logging"));
+    loggingEnable_ = nameControl(
+        new QCheckBox(QStringLiteral("Enable Data Logging;  Period [hh:mm:ss]:")), "LoggingEnable");
     loggingEnable_->setChecked(true);
     v->addWidget(loggingEnable_);
     logPeriodHour_ = numericField("LogPeriodHourEdit", QStringLiteral("Logging period hours"),
@@ -141,12 +140,13 @@ void ConfigPage::buildLoggingGroup(QWidget* group)
     tag->insertSpacing(0, 20);
     v->addLayout(tag);
 
-    autoStartEnable_ = name(new QCheckBox(QStringLiteral("Enable Auto Start;  [d-m-y h:m:n]:")),
-                            "AutoStartEnable", QStringLiteral("Enable auto start"));
+    autoStartEnable_ = nameControl(
+        new QCheckBox(QStringLiteral("Enable Auto Start;  [d-m-y h:m:n]:")), "AutoStartEnable");
     v->addWidget(autoStartEnable_);
     autoStartDay_ = numericField("AutoStartDay", QStringLiteral("Auto start day"),
                                  QStringLiteral("00"), QStringLiteral("000"));
-    autoStartMonth_ = name(new QComboBox, "AutoStartMonth", QStringLiteral("Auto start month"));
+    autoStartMonth_ =
+        nameField(new QComboBox, "AutoStartMonth", QStringLiteral("Auto start month"));
     autoStartMonth_->addItems(kMonths);
     autoStartMonth_->setCurrentIndex(-1);
     autoStartYear_ = numericField("AutoStartYear", QStringLiteral("Auto start year"),
@@ -163,10 +163,8 @@ void ConfigPage::buildLoggingGroup(QWidget* group)
     start->insertWidget(7, autoStartMin_);
     v->addLayout(start);
 
-    labelSN_ = name(new QLabel(QStringLiteral("Serial Number")), "LabelSN",
-                    QStringLiteral("Serial number"));
-    labelVer_ = name(new QLabel(QStringLiteral("Version Number")), "LabelVer",
-                     QStringLiteral("Firmware version"));
+    labelSN_ = nameControl(new QLabel(QStringLiteral("Serial Number")), "LabelSN");
+    labelVer_ = nameControl(new QLabel(QStringLiteral("Version Number")), "LabelVer");
     v->addSpacing(4);
     v->addWidget(labelSN_);
     v->addWidget(labelVer_);
@@ -192,7 +190,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
     label(QStringLiteral("Display Averaging Time"), displayAvg_, QStringLiteral("1 to 60 seconds"));
     g->addLayout(row({displayAvg_, new QLabel(QStringLiteral("seconds"))}), r++, 1);
 
-    unitsBox_ = name(new QComboBox, "UnitsBox", QStringLiteral("Units"));
+    unitsBox_ = nameField(new QComboBox, "UnitsBox", QStringLiteral("Units"));
     unitsBox_->addItems({"MASS [ug/m3]", "SCAT [ /Mm ]", "MASS [mg/m3]"});
     unitsBox_->setCurrentIndex(-1);
     label(QStringLiteral("Units:"), unitsBox_);
@@ -207,7 +205,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
                                         &kMassRanges};
     QLabel* rangeLabel = label(QStringLiteral("Analog Output range:"), nullptr);
     for (int i = 0; i < 4; ++i) {
-        analogRange_[i] = name(new QComboBox, rangeNames[i], rangeReadable[i]);
+        analogRange_[i] = nameField(new QComboBox, rangeNames[i], rangeReadable[i]);
         analogRange_[i]->addItems(*rangeItems[i]);
         analogRange_[i]->setCurrentIndex(-1);
         analogRange_[i]->setVisible(i == 2);
@@ -216,7 +214,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
     rangeLabel->setBuddy(analogRange_[2]);
     ++r;
 
-    inletTypeBox_ = name(new QComboBox, "InletTypeBox", QStringLiteral("Inlet type"));
+    inletTypeBox_ = nameField(new QComboBox, "InletTypeBox", QStringLiteral("Inlet type"));
     inletTypeBox_->addItems({"TOTAL", "RED CYCLONE", "BLUE CYCLONE"});
     inletTypeBox_->setCurrentIndex(-1);
     label(QStringLiteral("Inlet Type"), inletTypeBox_);
@@ -229,8 +227,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
 
     cutPoint_ = numericField("CutPointEdit", QStringLiteral("Cut point"), QStringLiteral("2.5"),
                              QStringLiteral("00.000"));
-    labelCutPoint_ = name(new QLabel(QStringLiteral("Cut point [um]:")), "LabelCutPoint",
-                          QStringLiteral("Cut point label"));
+    labelCutPoint_ = nameControl(new QLabel(QStringLiteral("Cut point [um]:")), "LabelCutPoint");
     labelCutPoint_->setToolTip(QStringLiteral("Aerodynanmic Equivalent Diameter 50% Cut Point"));
     labelCutPoint_->setBuddy(cutPoint_);
     labelCutPoint_->hide();
@@ -238,23 +235,21 @@ void ConfigPage::buildSetupGroup(QWidget* group)
     g->addWidget(labelCutPoint_, r, 0);
     g->addWidget(cutPoint_, r++, 1);
 
-    rhCorrection_ = name(new QCheckBox(QStringLiteral("Correct for Relative Humidity")),
-                         "RHCorrectionBox", QStringLiteral("Correct for relative humidity"));
+    rhCorrection_ = nameControl(new QCheckBox(QStringLiteral("Correct for Relative Humidity")),
+                                "RHCorrectionBox");
     g->addWidget(rhCorrection_, r++, 0, 1, 2);
-    backlight_ = name(new QCheckBox(QStringLiteral("Backlight")), "BacklightEnable",
-                      QStringLiteral("Backlight"));
+    backlight_ = nameControl(new QCheckBox(QStringLiteral("Backlight")), "BacklightEnable");
     g->addWidget(backlight_, r++, 0, 1, 2);
 
     radioGroupAlarm_ =
-        name(new RadioGroup(QStringLiteral("Alarm"), {"Disabled", "Instant", "STEL"}),
-             "RadioGroupAlarm", QStringLiteral("Alarm"));
+        nameControl(new RadioGroup(QStringLiteral("Alarm"), {"Disabled", "Instant", "STEL"}),
+                    "RadioGroupAlarm");
     radioGroupAlarm_->setItemIndex(0);
     concAlarmLevel_ = numericField("ConcAlarmLevelEdit", QStringLiteral("Instant alarm level"),
                                    QStringLiteral("0"), QStringLiteral("00000.000"));
     stelAlarmLevel_ = numericField("StelAlarmLevelEdit", QStringLiteral("STEL alarm level"),
                                    QStringLiteral("0"), QStringLiteral("00000.000"));
-    alarm128_ = name(new QLabel(QStringLiteral("Upgrade available")), "Alarm128",
-                     QStringLiteral("Upgrade available"));
+    alarm128_ = nameControl(new QLabel(QStringLiteral("Upgrade available")), "Alarm128");
     alarm128_->setToolTip(QStringLiteral("An upgrade to the Nesmo-7 firmware is available"));
     alarm128_->setWordWrap(true);
     alarm128_->hide();
@@ -266,8 +261,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
     edit2_ = numericField("Edit2", QStringLiteral("Current site number"), QStringLiteral("10"),
                           QStringLiteral("0000"));
     label(QStringLiteral("Site "), edit2_);
-    label25_ =
-        name(new QLabel(QStringLiteral("Site ")), "Label25", QStringLiteral("Current site name"));
+    label25_ = nameControl(new QLabel(QStringLiteral("Site ")), "Label25");
     label25_->setMinimumWidth(1);
     auto* siteRow = new QHBoxLayout;
     siteRow->setSpacing(6);
@@ -279,8 +273,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
                               QStringLiteral("1.00"), QStringLiteral("000.000"));
     calFactor_->setEnabled(false);
     label(QStringLiteral("Calibration Factor:"), calFactor_);
-    editCF_ = name(new QCheckBox(QStringLiteral("Edit Site list")), "Edit_CF",
-                   QStringLiteral("Edit site list"));
+    editCF_ = nameControl(new QCheckBox(QStringLiteral("Edit Site list")), "Edit_CF");
     g->addWidget(calFactor_, r++, 1);
     g->addWidget(editCF_, r++, 1);
     g->setColumnStretch(1, 1);
@@ -292,7 +285,7 @@ void ConfigPage::buildClockGroup(QWidget* group)
     g->setVerticalSpacing(4);
     dateDay_ = numericField("DateDayEdit", QStringLiteral("Clock day"), QStringLiteral("00"),
                             QStringLiteral("000"));
-    dateMonth_ = name(new QComboBox, "DateMonthEdit", QStringLiteral("Clock month"));
+    dateMonth_ = nameField(new QComboBox, "DateMonthEdit", QStringLiteral("Clock month"));
     dateMonth_->addItems(kMonths);
     dateMonth_->setCurrentIndex(-1);
     dateYear_ = numericField("DateYearEdit", QStringLiteral("Clock year"), QStringLiteral("0000"),
@@ -313,10 +306,10 @@ void ConfigPage::buildClockGroup(QWidget* group)
     g->addWidget(timeLabel, 1, 0);
     g->addLayout(row({timeHour_, separator(":"), timeMin_, separator(":"), timeSec_}), 1, 1);
 
-    clockChangeChoice_ = name(new RadioGroup(QString(), {"&Don't change the time or date",
-                                                         "&Load the computer's time and date",
-                                                         "&Enter the time manually"}),
-                              "ClockChangeChoice", QStringLiteral("Clock setting"));
+    clockChangeChoice_ = nameField(new RadioGroup(QString(), {"&Don't change the time or date",
+                                                              "&Load the computer's time and date",
+                                                              "&Enter the time manually"}),
+                                   "ClockChangeChoice", QStringLiteral("Clock setting"));
     clockChangeChoice_->setItemIndex(0);
     g->addWidget(clockChangeChoice_, 2, 0, 1, 2);
     g->setColumnStretch(1, 1);

@@ -2,13 +2,13 @@
 // the page's fields after a read or a write.
 #include <cmath>
 
-#include "config/busy_scope.h"
 #include "config/config_page.h"
 #include "core/conversion.h"
 #include "core/number_pattern.h"
 #include "link/command_format.h"
 #include "link/commands.h"
 #include "link/link.h"
+#include "widgets/busy_scope.h"
 
 namespace nesmo {
 

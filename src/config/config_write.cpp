@@ -1,6 +1,5 @@
 // Writing the whole configuration shown on the page to the instrument, in its
 // fixed order, with the checks and repairs that come before.
-#include "config/busy_scope.h"
 #include "config/config_page.h"
 #include "config/write_rules.h"
 #include "core/conversion.h"
@@ -8,6 +7,7 @@
 #include "link/command_format.h"
 #include "link/commands.h"
 #include "link/link.h"
+#include "widgets/busy_scope.h"
 
 namespace nesmo {
 

@@ -5,6 +5,9 @@ namespace nesmo {
 RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* parent)
     : QGroupBox(title, parent), group_(new QButtonGroup(this)), layout_(new QGridLayout(this))
 {
+    // Qt reads a group box inside another by the outer box's title; this one is
+    // read by its own (its title never changes).
+    if (!title.isEmpty()) setAccessibleName(QString(title).remove(QLatin1Char('&')));
     layout_->setContentsMargins(6, 4, 6, 4);
     layout_->setVerticalSpacing(2);
     for (int i = 0; i < items.size(); ++i) {

@@ -8,9 +8,9 @@
 
 #include "link/commands.h"
 #include "logged_data/data_text_page.h"
-#include "shell/accessible.h"
-#include "shell/application.h"
-#include "shell/tool_icons.h"
+#include "widgets/control_names.h"
+#include "widgets/run_guarded.h"
+#include "widgets/tool_icons.h"
 
 namespace nesmo {
 
@@ -63,7 +63,7 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    toolBar_ = name(new QToolBar, "ToolBar1", QStringLiteral("Data graph tools"));
+    toolBar_ = nameField(new QToolBar, "ToolBar1", QStringLiteral("Data graph tools"));
     toolBar_->setIconSize(QSize(20, 20));
     addToolButton(toolBar_, "ToolButton2", QStringLiteral("Get new data from the Nesmo-7"),
                   toolIcon(ToolIcon::Download));
@@ -86,7 +86,7 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
     buildChart();
     layout->addWidget(chart_, 1);
 
-    statusBar_ = name(new QStatusBar, "StatusBarGraph", QStringLiteral("Data graph status"));
+    statusBar_ = nameField(new QStatusBar, "StatusBarGraph", QStringLiteral("Data graph status"));
     statusBar_->setSizeGripEnabled(false);
     layout->addWidget(statusBar_);
 }
@@ -133,7 +133,7 @@ void DataGraphPage::updateOptionImages()
 
 void DataGraphPage::buildChart()
 {
-    chart_ = name(new QCustomPlot, "Chart2", QStringLiteral("Logged data chart"));
+    chart_ = nameField(new QCustomPlot, "Chart2", QStringLiteral("Logged data chart"));
     chart_->setToolTip(QStringLiteral(
         "Left click and drag to select zoom area; Right click and drag to pan chart."));
     // English month names on the time axis, whatever the desktop's language.

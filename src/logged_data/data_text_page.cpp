@@ -5,9 +5,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "shell/accessible.h"
-#include "shell/application.h"
-#include "shell/tool_icons.h"
+#include "widgets/control_names.h"
+#include "widgets/run_guarded.h"
+#include "widgets/tool_icons.h"
 
 namespace nesmo {
 
@@ -26,7 +26,7 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    toolBar_ = name(new QToolBar, "ToolBar3", QStringLiteral("Data text tools"));
+    toolBar_ = nameField(new QToolBar, "ToolBar3", QStringLiteral("Data text tools"));
     toolBar_->setIconSize(QSize(20, 20));
     addToolButton(toolBar_, "FileNewToolButton", QStringLiteral("Get new data from Nesmo-7"),
                   toolIcon(ToolIcon::Download));
@@ -58,7 +58,7 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
         ->setEnabled(false);  // the help comes with the manuals
     layout->addWidget(toolBar_);
 
-    richEdit_ = name(new QPlainTextEdit, "RichEdit1", QStringLiteral("Logged data text"));
+    richEdit_ = nameField(new QPlainTextEdit, "RichEdit1", QStringLiteral("Logged data text"));
     QFont mono(QStringLiteral("Courier New"), 10);
     mono.setStyleHint(QFont::TypeWriter);
     richEdit_->setFont(mono);
@@ -67,24 +67,22 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
     richEdit_->installEventFilter(this);
     layout->addWidget(richEdit_, 1);
 
-    terminal_ = name(new TerminalView(link_.terminal()), "ApdTerminal1",
-                     QStringLiteral("Communication terminal"));
+    terminal_ = nameField(new TerminalView(link_.terminal()), "ApdTerminal1",
+                          QStringLiteral("Communication terminal"));
     terminal_->setToolTip(QStringLiteral("comm terminal"));
     terminal_->hide();
     layout->addWidget(terminal_);
     connect(&link_, &Link::terminalChanged, terminal_, &TerminalView::bufferChanged);
 
-    progress_ = name(new QProgressBar, "ProgressBar1", QStringLiteral("Download progress"));
+    progress_ = nameField(new QProgressBar, "ProgressBar1", QStringLiteral("Download progress"));
     progress_->hide();
     layout->addWidget(progress_);
 
-    statusBar_ = name(new QStatusBar, "StatusBar1", QStringLiteral("Data text status"));
+    statusBar_ = nameField(new QStatusBar, "StatusBar1", QStringLiteral("Data text status"));
     statusBar_->setSizeGripEnabled(false);
     for (int i = 0; i < 2; ++i) {
         panels_[i] = new QLabel;
         panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        panels_[i]->setAccessibleName(i == 0 ? QStringLiteral("Data file name")
-                                             : QStringLiteral("Records to come"));
         panels_[i]->setMinimumWidth(i == 0 ? 220 : 50);
         statusBar_->addWidget(panels_[i], i == 0 ? 0 : 1);
     }
@@ -107,7 +105,8 @@ QToolButton* DataTextPage::toolButton(const char* objectName) const
 void DataTextPage::buildTagSelectPanel()
 {
     // A bordered panel that lies over the text area; the rest of the page stays usable.
-    tagSelectPanel_ = name(new QFrame(this), "TagSelectPanel", QStringLiteral("Tag selection"));
+    tagSelectPanel_ =
+        nameField(new QFrame(this), "TagSelectPanel", QStringLiteral("Tag selection"));
     tagSelectPanel_->setFrameShape(QFrame::Panel);
     tagSelectPanel_->setFrameShadow(QFrame::Raised);
     tagSelectPanel_->setLineWidth(2);
@@ -119,7 +118,7 @@ void DataTextPage::buildTagSelectPanel()
     label->setObjectName(QStringLiteral("TagSelectLabel"));
     panelLayout->addWidget(label);
 
-    tagListBox_ = name(new QListWidget, "TagListBox", QStringLiteral("Logged tags"));
+    tagListBox_ = nameField(new QListWidget, "TagListBox", QStringLiteral("Logged tags"));
     QFont tagFont(QStringLiteral("Courier New"));
     tagFont.setPixelSize(13);
     tagFont.setStyleHint(QFont::TypeWriter);
@@ -129,23 +128,21 @@ void DataTextPage::buildTagSelectPanel()
     label->setBuddy(tagListBox_);
     panelLayout->addWidget(tagListBox_, 1);
 
-    tagLoadButton_ =
-        name(new QPushButton(QStringLiteral("&Load")), "TagLoadBitButton", QStringLiteral("Load"));
+    tagLoadButton_ = nameControl(new QPushButton(QStringLiteral("&Load")), "TagLoadBitButton");
     tagLoadButton_->setToolTip(QStringLiteral("Load tag from Nesmo-7"));
-    tagDeleteButton_ = name(new QPushButton(QStringLiteral("&Delete")), "TagDeleteBitButton",
-                            QStringLiteral("Delete"));
+    tagDeleteButton_ =
+        nameControl(new QPushButton(QStringLiteral("&Delete")), "TagDeleteBitButton");
     tagDeleteButton_->setToolTip(QStringLiteral("Delete tag in Nesmo-7"));
     tagDeleteButton_->setEnabled(false);  // deleting tags comes with the memory commands
-    cancelData_ =
-        name(new QPushButton(QStringLiteral("&Cancel")), "CancelData", QStringLiteral("Cancel"));
+    cancelData_ = nameControl(new QPushButton(QStringLiteral("&Cancel")), "CancelData");
     cancelData_->setToolTip(QStringLiteral("Close without loading a tag"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(tagLoadButton_);
     buttons->addWidget(tagDeleteButton_);
     buttons->addWidget(cancelData_);
     panelLayout->addLayout(buttons);
-    checkBoxAllData_ = name(new QCheckBox(QStringLiteral("Delete all data")), "CheckBoxAllData",
-                            QStringLiteral("Delete all data"));
+    checkBoxAllData_ =
+        nameControl(new QCheckBox(QStringLiteral("Delete all data")), "CheckBoxAllData");
     panelLayout->addWidget(checkBoxAllData_);
     tagSelectPanel_->hide();
 

@@ -1,22 +1,12 @@
 #include "logged_data/tag_directory.h"
 
-#include <QApplication>
-
 #include "link/commands.h"
 #include "logged_data/data_text_page.h"
+#include "widgets/busy_scope.h"
 
 namespace nesmo {
 
 namespace {
-
-// The hourglass while the instrument is asked, restored however the work ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Set for the duration of one listing or download.
 class BusyFlag {
@@ -52,7 +42,7 @@ void TagDirectory::FileNewExecute()
     if (link_.port().portNumber() == 0 && !state_.NetworkMode && hooks_.serialConnect)
         hooks_.serialConnect();
     {
-        WaitCursor wait;
+        BusyScope busy;
         state_.ReturnToGraph = hooks_.graphPageActive && hooks_.graphPageActive();
         hooks_.showTextPage();
         link_.SendCommand(QByteArray(cmd::kRunMode));
@@ -82,7 +72,7 @@ void TagDirectory::FileLoadFromInstExecute()
         dialogs_.message(QStringLiteral("Select a tag or press 'Esc'"));
         list->setFocus();
     } else {
-        WaitCursor wait;
+        BusyScope busy;
         page_.TagSelectPanel()->hide();
         page_.RichEdit1()->clear();
         // The tag number is the entry's first two characters, as the list shows it.

@@ -2,14 +2,14 @@
 
 #include <QVBoxLayout>
 
-#include "shell/accessible.h"
+#include "widgets/control_names.h"
 
 namespace nesmo {
 
 SiteListPage::SiteListPage(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
-    siteList_ = name(new QPlainTextEdit, "SiteList", QStringLiteral("Site list"));
+    siteList_ = nameField(new QPlainTextEdit, "SiteList", QStringLiteral("Site list"));
     QFont mono(QStringLiteral("Courier New"), 10);
     mono.setStyleHint(QFont::TypeWriter);
     siteList_->setFont(mono);

@@ -2,7 +2,7 @@
 
 #include <QFontDatabase>
 
-#include "shell/accessible.h"
+#include "widgets/control_names.h"
 
 namespace nesmo {
 
@@ -17,29 +17,26 @@ PanelWindow::PanelWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Win
 
     QFont italic = base;
     italic.setItalic(true);
-    serialLabel_ = name(new QLabel(QStringLiteral("Serial No. ?"), this), "SerialNumberLbl",
-                        QStringLiteral("Serial number"));
+    serialLabel_ = nameControl(new QLabel(QStringLiteral("Serial No. ?"), this), "SerialNumberLbl");
     serialLabel_->setFont(italic);
     serialLabel_->setGeometry(10, 5, 230, 18);
-    deviceLabel_ = name(new QLabel(QStringLiteral("Device ?"), this), "DeviceNo",
-                        QStringLiteral("Device number"));
+    deviceLabel_ = nameControl(new QLabel(QStringLiteral("Device ?"), this), "DeviceNo");
     deviceLabel_->setFont(italic);
     deviceLabel_->setGeometry(148, 5, 90, 18);
     deviceLabel_->hide();
-    versionLabel_ = name(new QLabel(QStringLiteral("Version  ?"), this), "SoftwareVersionLbl",
-                         QStringLiteral("Firmware version"));
+    versionLabel_ =
+        nameControl(new QLabel(QStringLiteral("Version  ?"), this), "SoftwareVersionLbl");
     versionLabel_->setFont(italic);
     versionLabel_->setGeometry(10, 25, 230, 18);
 
-    auto* model = name(new QLabel(QStringLiteral("Nesmo-7"), this), "Label14",
-                       QStringLiteral("Instrument model"));
+    auto* model = nameControl(new QLabel(QStringLiteral("Nesmo-7"), this), "Label14");
     QFont big = base;
     big.setPixelSize(20);
     big.setItalic(true);
     model->setFont(big);
     model->setGeometry(152, 59, 120, 26);
 
-    display_ = name(new QPlainTextEdit(this), "ipi", QStringLiteral("Instrument display"));
+    display_ = nameField(new QPlainTextEdit(this), "ipi", QStringLiteral("Instrument display"));
     display_->setGeometry(100, 91, 216, 53);
     display_->setReadOnly(true);
     display_->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -37,6 +37,9 @@ constexpr int Inlet = 65;
 constexpr int kFixedDigits = 5;
 constexpr int kSiteFactorDigits = 6;
 
+// The instrument keeps 50 sites, numbered from 1.
+constexpr qint32 kSiteCount = 50;
+
 constexpr char kInvalidDate[] =
     "Invalid time or date: \n \n Try loading the computer's time and date.";
 
@@ -75,6 +78,13 @@ bool rangeListOf(int units, Control& out)
     }
 }
 
+// The site list's line of a site number; none for a number outside 1-50, whatever
+// its size (the lexer saturates numbers to the 32-bit range).
+int siteLine(qint32 n, int lineCount)
+{
+    return n >= 1 && n <= kSiteCount && n <= lineCount ? int(n - 1) : -1;
+}
+
 void site(Lexer& lx, InstrumentView& view)
 {
     if (!nextInteger(lx)) return;
@@ -82,8 +92,8 @@ void site(Lexer& lx, InstrumentView& view)
     view.setText(Control::Edit2, decimal(n));
     if (next(lx) != TokString) return;
     const QString name = lx.text();
-    const int line = n - 1;
-    const bool lineExists = line >= 0 && line < view.itemCount(Control::SiteList);
+    const int line = siteLine(n, view.itemCount(Control::SiteList));
+    const bool lineExists = line >= 0;
     if (lineExists) view.setItem(Control::SiteList, line, name);
     view.setText(Control::Label25, name);
     const double factor = next(lx) == TokReal ? double(lx.realValue()) : 1.0;

@@ -23,17 +23,4 @@ bool NesmoApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
-void runGuarded(Dialogs& dialogs, const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (const OperationAborted&) {
-        // Stopped on purpose, without a word to the operator.
-    } catch (const std::exception& e) {
-        dialogs.error(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        dialogs.error(QStringLiteral("An unknown error occurred."));
-    }
-}
-
 }  // namespace nesmo

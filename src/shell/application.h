@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <functional>
 
 namespace nesmo {
 
@@ -18,8 +17,5 @@ public:
 private:
     Dialogs* dialogs_ = nullptr;
 };
-
-// Runs a handler and shows any error it raises in the standard error box.
-void runGuarded(Dialogs& dialogs, const std::function<void()>& handler);
 
 }  // namespace nesmo

@@ -10,8 +10,8 @@
 #include "core/conversion.h"
 #include "link/commands.h"
 #include "panel/panel_window.h"
-#include "shell/accessible.h"
-#include "shell/application.h"
+#include "widgets/control_names.h"
+#include "widgets/run_guarded.h"
 
 namespace nesmo {
 
@@ -50,11 +50,10 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     outer->setContentsMargins(8, 8, 8, 0);
 
     auto* header = new QHBoxLayout;
-    auto* logo = name(new QLabel, "Image1", QStringLiteral("Logo"));
+    auto* logo = nameField(new QLabel, "Image1", QStringLiteral("Logo"));
     logo->setPixmap(makeLogo());
     header->addWidget(logo);
-    auto* title =
-        name(new QLabel(QStringLiteral("Nesmo Port")), "Label1", QStringLiteral("Program name"));
+    auto* title = nameControl(new QLabel(QStringLiteral("Nesmo Port")), "Label1");
     QFont titleFont = title->font();
     titleFont.setPointSize(20);
     titleFont.setBold(true);
@@ -62,14 +61,11 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     header->addWidget(title, 1);
     outer->addLayout(header);
 
-    auto* settings =
-        name(new QGroupBox(QStringLiteral("Settings")), "GroupBox1", QStringLiteral("Settings"));
+    auto* settings = nameControl(new QGroupBox(QStringLiteral("Settings")), "GroupBox1");
     auto* sl = new QHBoxLayout(settings);
-    auto* portLabel = name(new QLabel(QStringLiteral("Select  serial port:")), "Label2",
-                           QStringLiteral("Select serial port"));
+    auto* portLabel = nameControl(new QLabel(QStringLiteral("Select  serial port:")), "Label2");
     sl->addWidget(portLabel);
-    connectButton_ = name(new QPushButton(kCaptionNone), "SerialConnectionButton",
-                          QStringLiteral("Serial connection"));
+    connectButton_ = nameControl(new QPushButton(kCaptionNone), "SerialConnectionButton");
     connectButton_->setToolTip(QStringLiteral("Set or refresh serial connection"));
     connectButton_->setMinimumWidth(220);
     portLabel->setBuddy(connectButton_);
@@ -77,52 +73,52 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     sl->addStretch(1);
     outer->addWidget(settings);
 
-    networkBox_ = name(new QGroupBox(QStringLiteral("Network Connection")), "NetworkBox",
-                       QStringLiteral("Network Connection"));
+    networkBox_ = nameControl(new QGroupBox(QStringLiteral("Network Connection")), "NetworkBox");
     auto* nl = new QGridLayout(networkBox_);
     auto* addrLabel = new QLabel(QStringLiteral("Address"));
-    netAddress_ = name(new QLineEdit, "NetAddress", QStringLiteral("Network address"));
+    netAddress_ = nameField(new QLineEdit, "NetAddress", QStringLiteral("Network address"));
     addrLabel->setBuddy(netAddress_);
     auto* portLbl = new QLabel(QStringLiteral("Port"));
-    netPort_ = name(new QLineEdit, "NetPort", QStringLiteral("Network port"));
+    netPort_ = nameField(new QLineEdit, "NetPort", QStringLiteral("Network port"));
     portLbl->setBuddy(netPort_);
     nl->addWidget(addrLabel, 0, 0);
     nl->addWidget(netAddress_, 0, 1);
     nl->addWidget(portLbl, 0, 2);
     nl->addWidget(netPort_, 0, 3);
-    label19_ = name(new QLabel(QStringLiteral("un connected")), "Label19",
-                    QStringLiteral("Network connection state"));
+    label19_ = nameControl(new QLabel(QStringLiteral("un connected")), "Label19");
     nl->addWidget(label19_, 0, 4);
     nl->setColumnStretch(1, 1);
     networkBox_->setVisible(false);
     outer->addWidget(networkBox_);
 
     auto* row = new QHBoxLayout;
-    showPanelButton_ = name(new QPushButton(QStringLiteral("Show instrument panel")),
-                            "ShowPanelButton", QStringLiteral("Show instrument panel"));
+    showPanelButton_ =
+        nameControl(new QPushButton(QStringLiteral("Show instrument panel")), "ShowPanelButton");
     showPanelButton_->setToolTip(QStringLiteral("Control instrument from this application"));
     showPanelButton_->setEnabled(false);  // the panel's keys come with the panel window
     row->addWidget(showPanelButton_);
     row->addStretch(1);
     outer->addLayout(row);
 
-    labelFWLoad_ = name(new QLabel, "LabelFWLoad", QStringLiteral("Firmware load state"));
+    labelFWLoad_ = nameControl(new QLabel, "LabelFWLoad");
     labelFWLoad_->hide();
     outer->addWidget(labelFWLoad_);
-    progressBar2_ = name(new QProgressBar, "ProgressBar2", QStringLiteral("Instrument progress"));
+    progressBar2_ =
+        nameField(new QProgressBar, "ProgressBar2", QStringLiteral("Instrument progress"));
     progressBar2_->hide();
     outer->addWidget(progressBar2_);
 
     // The device filter is set in the settings file only; its controls are never shown.
-    deviceCheckBox_ = name(new QCheckBox(QStringLiteral("Device Filter:"), this), "DeviceCheckBox",
-                           QStringLiteral("Device Filter"));
+    deviceCheckBox_ =
+        nameControl(new QCheckBox(QStringLiteral("Device Filter:"), this), "DeviceCheckBox");
     deviceCheckBox_->hide();
-    deviceNOEdit_ = name(new QLineEdit(QStringLiteral("1"), this), "DeviceNOEdit",
-                         QStringLiteral("Device number"));
+    deviceNOEdit_ = nameField(new QLineEdit(QStringLiteral("1"), this), "DeviceNOEdit",
+                              QStringLiteral("Device number"));
     deviceNOEdit_->hide();
 
     outer->addStretch(1);
-    statusBarMain_ = name(new QStatusBar, "StatusBarMain", QStringLiteral("Instrument identity"));
+    statusBarMain_ =
+        nameField(new QStatusBar, "StatusBarMain", QStringLiteral("Instrument identity"));
     statusBarMain_->setSizeGripEnabled(false);
     statusBarMainText_ = new QLabel;
     statusBarMainText_->setObjectName(QStringLiteral("StatusBarMainText"));

@@ -16,9 +16,9 @@
 #include "maintenance/site_list_page.h"
 #include "panel/panel_window.h"
 #include "reply/config_handlers.h"
-#include "shell/application.h"
 #include "shell/main_page.h"
 #include "shell/window_view.h"
+#include "widgets/run_guarded.h"
 
 namespace nesmo {
 

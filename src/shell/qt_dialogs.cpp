@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/accessible.h"
+#include "widgets/control_names.h"
 
 namespace nesmo {
 
@@ -79,7 +79,7 @@ std::optional<int> QtDialogs::choosePort(const QStringList& entries)
     auto* list = new QComboBox;
     list->addItems(entries);
     list->setMinimumContentsLength(40);
-    name(list, "PortList", QStringLiteral("Serial port"));
+    nameField(list, "PortList", QStringLiteral("Serial port"));
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));

@@ -1,5 +1,7 @@
 #include "shell/window_view.h"
 
+#include <limits>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -238,7 +240,9 @@ void WindowView::startDownloadProgress(int maximum)
 
 void WindowView::stepDownloadProgress()
 {
-    pendingProgress_ = ++progressValue_;
+    // Lines past the announced count (a flooding device) do not wrap the count.
+    if (progressValue_ < std::numeric_limits<int>::max()) ++progressValue_;
+    pendingProgress_ = progressValue_;
     scheduleFlush();
 }
 

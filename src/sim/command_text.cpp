@@ -1,5 +1,7 @@
 #include "sim/command_text.h"
 
+#include <cmath>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -38,16 +40,14 @@ bool Word::isReal() const
 {
     if (quoted || text.isEmpty()) return false;
     bool ok = false;
-    text.toDouble(&ok);
-    return ok;
+    const double v = text.toDouble(&ok);
+    // "nan" and "inf" read as numbers, but no setting of the instrument takes them.
+    return ok && std::isfinite(v);
 }
 
 double Word::toReal() const
 {
-    if (quoted) return 0.0;
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    return ok ? v : 0.0;
+    return isReal() ? text.toDouble() : 0.0;
 }
 
 QList<Word> splitWords(const QByteArray& command)

@@ -83,10 +83,9 @@ bool Instrument::setting(const QByteArray& keyword, const Words& w, Lines& out)
         out << "LOGPERIOD " + QByteArray::number(s.logPeriod);
     } else if (keyword == "DISPLAYAVG") {
         if (set) {
-            if (!arg.isReal()) return false;
-            const int v = int(std::lround(arg.toReal()));
-            if (v < 1 || v > 60) return false;
-            s.displayAvg = v;
+            const double v = arg.toReal();
+            if (!arg.isReal() || v < 0.5 || v >= 60.5) return false;
+            s.displayAvg = int(std::lround(v));
         }
         out << "DISPLAYAVG " + QByteArray::number(s.displayAvg);
     } else if (keyword == "UNITS") {

@@ -110,7 +110,7 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     if (p.isSet(firmware)) {
         bool ok = false;
         const double v = p.value(firmware).toDouble(&ok);
-        if (!ok || v <= 0.0 || v >= 100.0) return fail("--firmware needs a version such as 1.28");
+        if (!ok || !(v > 0.0 && v < 100.0)) return fail("--firmware needs a version such as 1.28");
         in.firmware = p.value(firmware).toLatin1();
     }
     if (p.isSet(device) && !toInt(p.value(device), 0, 255, in.device))

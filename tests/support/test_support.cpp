@@ -6,10 +6,15 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QThread>
 #include <cstdio>
 
@@ -154,6 +159,63 @@ bool ScriptedDialogs::print(QPrinter& printer)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(printToPdf);
     return true;
+}
+
+}  // namespace nesmo::test
+
+namespace nesmo::test {
+
+namespace {
+
+QString readName(QWidget* w)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// The text a control shows of its own, as a person reads it; nothing for a
+// control without one.
+std::optional<QString> shownText(QWidget* w)
+{
+    QString text;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        if (!l->pixmap().isNull()) return std::nullopt;  // a picture
+        text = l->text();
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        if (b->text().isEmpty()) return std::nullopt;  // a picture-only button
+        text = b->text();
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        if (g->title().isEmpty()) return std::nullopt;
+        text = g->title();
+    } else {
+        return std::nullopt;
+    }
+    // "&Load" reads "Load", "&&" reads "&".
+    return text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+}
+
+}  // namespace
+
+QStringList unreadableControls(QWidget* root)
+{
+    QStringList faults;
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : std::as_const(widgets)) {
+        const QString object = w->objectName();
+        if (object.isEmpty() || object.startsWith(QLatin1String("qt_"))) continue;
+        const QString description = w->accessibleDescription();
+        const QString name = readName(w);
+        if (!description.isEmpty() && description != object)
+            faults << QStringLiteral("%1: described as '%2'").arg(object, description);
+        if (const std::optional<QString> text = shownText(w)) {
+            if (name != *text)
+                faults << QStringLiteral("%1: reads '%2' but shows '%3'").arg(object, name, *text);
+        } else if (!description.isEmpty() && name.isEmpty()) {
+            faults << QStringLiteral("%1: has no readable name").arg(object);
+        }
+    }
+    return faults;
 }
 
 }  // namespace nesmo::test

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <functional>
 #include <optional>
 
@@ -116,6 +117,14 @@ public:
     QList<QFont> fontDialogs;
     std::optional<QFont> fontAnswer;
 };
+
+// Checks what assistive tools hear for every named control below root (root
+// included): a control that shows a text of its own (button, check box, label,
+// group box) is read by exactly that text, without accelerator marks; a control
+// the program names without a text of its own is read by a name that is not
+// empty; every control named after the program's own names carries that name as
+// its description. Returns one line per control that breaks the rule.
+QStringList unreadableControls(QWidget* root);
 
 // Picks the dialog entry that names this device path.
 std::function<std::optional<int>(const QStringList&)> chooseDevice(const QString& path);

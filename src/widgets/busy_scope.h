@@ -6,13 +6,14 @@
 
 namespace nesmo {
 
-// While a long operation talks to the instrument: its button disabled and the
-// hourglass cursor shown, both restored however the operation ends.
+// While a long operation talks to the instrument: the hourglass cursor shown and
+// the button that started it (if any) disabled, both restored however the
+// operation ends.
 class BusyScope {
 public:
-    explicit BusyScope(QPushButton* button) : button_(button)
+    explicit BusyScope(QPushButton* button = nullptr) : button_(button)
     {
-        button_->setEnabled(false);
+        if (button_) button_->setEnabled(false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~BusyScope() { end(); }

@@ -1,10 +1,10 @@
-#include "shell/tool_icons.h"
+#include "widgets/tool_icons.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "shell/accessible.h"
+#include "widgets/control_names.h"
 
 namespace nesmo {
 
@@ -143,7 +143,7 @@ QIcon optionIcon(ToolIcon kind, bool on)
 QToolButton* addToolButton(QToolBar* bar, const char* objectName, const QString& hint,
                            const QIcon& icon)
 {
-    auto* button = name(new QToolButton, objectName, hint);
+    auto* button = nameField(new QToolButton, objectName, hint);
     button->setToolTip(hint);
     button->setIcon(icon);
     bar->addWidget(button);
