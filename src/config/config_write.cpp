@@ -123,7 +123,7 @@ void ConfigPage::checkTagNumber()
     // next free one.
     if (!loggingEnable_->isChecked() || !state_.TagNumberChanged) return;
     state_.TagNumberChanged = false;
-    send(cmd::kTagsClearAll);
+    send(cmd::kTagsQuery);
     QList<int> logged;
     const int lines = tagList_ ? tagList_->count() : 0;
     for (int i = 0; i < lines; ++i)

@@ -11,6 +11,7 @@ constexpr int kWatchdogMs = 3000;
 Link::Link(AppState& state, InstrumentView& view, QObject* parent, const TickClock* clock)
     : QObject(parent),
       state_(state),
+      view_(view),
       clock_(clock ? *clock : ownClock_),
       replyTimer_(clock_),
       port_(std::make_unique<Port>(state.NetworkMode, this))
@@ -31,7 +32,11 @@ Link::Link(AppState& state, InstrumentView& view, QObject* parent, const TickClo
         linkBroken_ = true;
         wake();
     });
-    connect(port_.get(), &Port::linkLost, this, &Link::linkLost);
+    connect(port_.get(), &Port::linkLost, this, [this](const QString& reason) {
+        // Told once the handler that noticed it has returned, like every message.
+        view_.postMessage(reason);
+        emit linkLost(reason);
+    });
 }
 
 Link::~Link()
@@ -65,6 +70,9 @@ void Link::showInTerminal(const QByteArray& text)
 
 void Link::promptReceived()
 {
+    // The reply has ended: the quiet-line watchdog has nothing left to end (left
+    // running, it would end the next exchange before its reply has come).
+    timer2_.stop();
     // In network mode every command runs over a connection of its own.
     if (state_.NetworkMode) port_->close();
 }
@@ -78,6 +86,7 @@ void Link::onReadyRead()
 void Link::deliver(const QByteArray& bytes)
 {
     receivedSinceSend_ += static_cast<quint64>(bytes.size());
+    if (!bytes.isEmpty()) silentInARow_ = 0;
     receive_->onCharactersAvailable(bytes.constData(), bytes.size());
     wake();
 }
@@ -85,7 +94,10 @@ void Link::deliver(const QByteArray& bytes)
 void Link::onTimer1()
 {
     timer1_.stop();
-    if (port_->isOpen() && state_.ReplyComplete && panelVisible_ && panelVisible_())
+    // Never inside another exchange's wait: a tick can arrive in the same pass as
+    // the prompt that ended it.
+    if (exchanging()) return;
+    if (linkOpen() && state_.ReplyComplete && panelVisible_ && panelVisible_())
         SendCommand(QByteArray(cmd::kDisplayPoll));
 }
 
@@ -106,7 +118,7 @@ void Link::waitForReplyOrTimeout()
 {
     // Blocks in the event loop, not on the processor: woken by received data, the
     // watchdog, a lost link or the reply timer's own deadline.
-    while (!state_.ReplyComplete && !replyTimer_.expired() && !linkBroken_) {
+    while (!state_.ReplyComplete && !replyTimer_.expired() && !linkBroken_ && !closing_) {
         QEventLoop loop;
         QTimer deadline;
         deadline.setSingleShot(true);
@@ -120,17 +132,29 @@ void Link::waitForReplyOrTimeout()
 
 int Link::SendCommand(const QByteArray& text)
 {
+    outcome_ = Outcome::NotSent;
+    if (closing_) return 0;
     if (!port_->isOpen() && !state_.NetworkMode) return 0;
+    ++exchangeDepth_;
+    const int result = exchange(text);
+    --exchangeDepth_;
+    return result;
+}
+
+int Link::exchange(const QByteArray& text)
+{
     if (linkBroken_) {
         // The port broke since the last exchange: whatever was pending will not come.
         linkBroken_ = false;
         state_.ReplyComplete = true;
     }
+    const quint64 connection = connection_;
 
     if (!state_.ReplyComplete) {
         // A reply is still arriving: give it a little time to end.
         replyTimer_.start(kPreviousReplyWaitTicks);
         waitForReplyOrTimeout();
+        if (closing_ || connection != connection_) return 0;
         if (!state_.ReplyComplete) return 0;
     }
 
@@ -149,31 +173,56 @@ int Link::SendCommand(const QByteArray& text)
     replyTimer_.start(static_cast<quint32>(state_.ReplyTimeoutTicks));
     waitForReplyOrTimeout();
 
+    const bool replyCame = receivedSinceSend_ > 0;
+    if (closing_ || connection != connection_) {
+        // The program closes, or a new connection started while this one waited:
+        // whatever ended the wait was not this command's reply.
+        outcome_ = replyCame ? Outcome::Incomplete : Outcome::NotSent;
+        return 0;
+    }
     if (linkBroken_) {
         // The port broke (device gone, connection refused): no more reply can come.
         linkBroken_ = false;
         state_.ReplyComplete = true;
+        outcome_ = replyCame ? Outcome::Incomplete : Outcome::Silent;
+        if (!replyCame && !text.isEmpty()) ++silentInARow_;
         return 0;
     }
     if (!replyTimer_.expired()) {
         if (!timer1_.isActive()) timer1_.start();
-    } else if (!state_.ReplyComplete && receivedSinceSend_ == 0 && !text.isEmpty()) {
+    } else if (!state_.ReplyComplete && !replyCame && !text.isEmpty()) {
         // Not a byte came back: the exchange is over. Leaving the reply pending
         // would silently block every later command.
         state_.ReplyComplete = true;
+        outcome_ = Outcome::Silent;
+        ++silentInARow_;
         return 0;
     }
-    return state_.ReplyComplete ? 1 : 0;
+    if (!state_.ReplyComplete) {
+        outcome_ = Outcome::Incomplete;
+        return 0;
+    }
+    outcome_ = Outcome::Replied;
+    return 1;
 }
 
 void Link::resetExchange()
 {
+    ++connection_;
     state_.ReplyComplete = true;
-    receive_->clearLine();
+    linkBroken_ = false;
+    silentInARow_ = 0;
+    timer2_.stop();
+    receive_->reset();
+    wake();
 }
 
-void Link::markReplyComplete()
+void Link::shutDown()
 {
+    closing_ = true;
+    port_->setAutoOpen(false);
+    timer1_.stop();
+    timer2_.stop();
     state_.ReplyComplete = true;
     wake();
 }

@@ -27,6 +27,14 @@ class Link : public QObject, private ReceiveHost {
     Q_OBJECT
 
 public:
+    // How the last exchange went. SendCommand's result is 1 only for Replied.
+    enum class Outcome {
+        Replied,     // the reply ended (prompt or quiet line)
+        Incomplete,  // bytes came back, but the reply did not end in time
+        Silent,      // sent, and not a byte came back
+        NotSent,     // link closed or closing, a previous reply still arriving, or the write failed
+    };
+
     Link(AppState& state, InstrumentView& view, QObject* parent = nullptr,
          const TickClock* clock = nullptr);
     ~Link() override;
@@ -40,18 +48,35 @@ public:
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
 
-    // Network mode counts as open: its connection opens by itself at the next command.
-    bool linkOpen() const { return port_->isOpen() || state_.NetworkMode; }
+    // Network mode counts as open while its connection may open by itself at the
+    // next command (the operator has not closed it).
+    bool linkOpen() const
+    {
+        return !closing_ && (port_->isOpen() || (state_.NetworkMode && port_->autoOpen()));
+    }
 
     // Writes one command and waits, running the event loop, until the reply has
     // ended (1) or the reply timer expired (0). An empty text only waits for the
     // end of the current reply.
     int SendCommand(const QByteArray& text);
+    Outcome lastOutcome() const { return outcome_; }
+    // Exchanges in a row that got no byte at all; any byte from the instrument
+    // starts the count again. A long sequence stops at the second.
+    int silentInARow() const { return silentInARow_; }
+    bool instrumentSilent() const { return silentInARow_ >= 2; }
+    // An exchange is running (SendCommand is waiting).
+    bool exchanging() const { return exchangeDepth_ > 0; }
 
-    // A new connection starts with no reply pending.
+    // A new connection starts clean: no reply pending, nothing half-received, no
+    // capture running, no watchdog left over from the old one.
     void resetExchange();
-    // Stops every wait (the main window closes).
-    void markReplyComplete();
+    // The program is closing: every wait ends now, and every later command
+    // returns 0 at once without writing or reconnecting.
+    void shutDown();
+    bool closing() const { return closing_; }
+
+    // Runs the panel poll now (RefreshPanel).
+    void pollPanel() { onTimer1(); }
 
     // Echo of a command (and anything else to be shown) in the terminal view.
     void showInTerminal(const QByteArray& text);
@@ -67,6 +92,7 @@ public:
 
 signals:
     void terminalChanged();
+    // The link broke (its message is already queued for the operator).
     void linkLost(const QString& reason);
 
 private:
@@ -82,9 +108,11 @@ private:
     void onTimer1();
     void onTimer2();
     void waitForReplyOrTimeout();
+    int exchange(const QByteArray& text);
     void wake();
 
     AppState& state_;
+    InstrumentView& view_;
     MonotonicClock ownClock_;
     const TickClock& clock_;
     ReplyTimer replyTimer_;
@@ -99,6 +127,11 @@ private:
     QList<QEventLoop*> waiters_;
     quint64 receivedSinceSend_ = 0;
     bool linkBroken_ = false;  // the port broke during the current exchange
+    bool closing_ = false;
+    Outcome outcome_ = Outcome::Replied;
+    int silentInARow_ = 0;
+    int exchangeDepth_ = 0;
+    quint64 connection_ = 0;  // counts resets: a wait that spans one has lost its reply
     std::function<bool()> terminalVisibleGet_;
     std::function<void(bool)> terminalVisibleSet_;
     std::function<bool()> panelVisible_;

@@ -164,12 +164,31 @@ bool Port::write(const QByteArray& data)
             socket_->connectToHost(host_, tcpPort_);
         }
         // Written as soon as the connection stands.
-        return socket_->write(data) == data.size();
+        if (socket_->write(data) == data.size()) return true;
+        reportLoss(QStringLiteral("The network connection to %1:%2 could not be written: %3")
+                               .arg(host_)
+                               .arg(tcpPort_)
+                               .arg(socket_->errorString()));
+        socket_->abort();
+        return false;
     }
     if (!serial_->isOpen()) {
         if (!autoOpen_ || !openSerial()) return false;
     }
-    return serial_->write(data) == data.size();
+    if (serial_->write(data) == data.size()) return true;
+    reportLoss(QStringLiteral("The serial port %1 could not be written: %2")
+                           .arg(serial_->portName(), serial_->errorString()));
+    serial_->clearError();
+    serial_->close();
+    return false;
+}
+
+void Port::reportLoss(const QString& reason)
+{
+    emit failed();
+    if (lostReported_) return;
+    lostReported_ = true;
+    emit linkLost(reason);
 }
 
 QByteArray Port::readAll()
@@ -199,11 +218,7 @@ void Port::onSerialError(QSerialPort::SerialPortError e)
                                .arg(serial_->portName(), serial_->errorString());
     serial_->clearError();
     serial_->close();
-    emit failed();
-    if (!lostReported_) {
-        lostReported_ = true;
-        emit linkLost(reason);
-    }
+    reportLoss(reason);
 }
 
 void Port::onSocketError(QAbstractSocket::SocketError e)
@@ -215,11 +230,7 @@ void Port::onSocketError(QAbstractSocket::SocketError e)
                                .arg(tcpPort_)
                                .arg(socket_->errorString());
     socket_->abort();
-    emit failed();
-    if (!lostReported_) {
-        lostReported_ = true;
-        emit linkLost(reason);
-    }
+    reportLoss(reason);
 }
 
 Port::Probe Port::probe(const QString& device) const

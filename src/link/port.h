@@ -85,6 +85,9 @@ private:
     bool openSerial();
     bool openNetwork();
     void onSerialError(QSerialPort::SerialPortError e);
+    // A lost device, a broken connection or a failed write: told once per break
+    // (the caller has closed the link).
+    void reportLoss(const QString& reason);
     void onSocketError(QAbstractSocket::SocketError e);
     OpenError classifySerialFailure(QSerialPort::SerialPortError e, const QString& device,
                                     const QString& detail) const;

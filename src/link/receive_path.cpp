@@ -194,6 +194,19 @@ void ReceivePath::captureLine(QByteArray line)
     if (leading == state_.RecordCount) EndDownload();
 }
 
+void ReceivePath::reset()
+{
+    flushTerminal();
+    if (state_.Downloading) EndDownload();
+    rxLine_.clear();
+    queue_.clear();
+    state_.InQuotes = false;
+    binaryBytesLeft_ = 0;
+    std::fill(std::begin(record_), std::end(record_), 0);
+    pendingText_.clear();
+    pendingPos_ = 0;
+}
+
 void ReceivePath::startCapture()
 {
     capture_.start();

@@ -42,6 +42,11 @@ public:
 
     // SendCommand empties the receive line after it has sent.
     void clearLine() { rxLine_.clear(); }
+    // A new connection: nothing of the old one is left half-received. A running
+    // capture ends (its file keeps what arrived, the page shows it); the line, the
+    // queue's unfinished line, the quote state, a binary record in progress and
+    // its pending text are dropped.
+    void reset();
     const QByteArray& rxLine() const { return rxLine_; }
 
     // DownloadControl

@@ -271,7 +271,7 @@ void MainPage::ApdComPort1WsDisconnect()
     if (state_.NetworkMode) label19_->setText(QStringLiteral("un connected"));
 }
 
-void MainPage::linkLost(const QString& reason)
+void MainPage::linkLost()
 {
     if (!state_.NetworkMode) {
         // The serial device went away (a USB adapter pulled out): show the link closed.
@@ -281,7 +281,6 @@ void MainPage::linkLost(const QString& reason)
         link_.port().setPortNumber(0);
         connectButton_->setText(kCaptionNone);
     }
-    dialogs_.message(reason);
 }
 
 void MainPage::onFocusChanged(QWidget* old, QWidget* now)

@@ -51,7 +51,7 @@ public:
     void ApdComPort1WsDisconnect();
 
     // The port broke while open: tell the operator once and show the link closed.
-    void linkLost(const QString& reason);
+    void linkLost();
 
 private:
     std::optional<int> choosePort();

@@ -182,6 +182,9 @@ void MainWindow::FormClose()
 {
     if (closed_) return;
     closed_ = true;
+    // Nothing talks to the instrument any more: a command sequence that was
+    // waiting when the window closed ends quietly.
+    link_->shutDown();
     SetupSettings s;
     s.ComPort = link_->port().portNumber();
     bool ok = false;
@@ -195,7 +198,6 @@ void MainWindow::FormClose()
         !settings_.writePorts(link_->port().portMap().explicitEntries(), &error))
         dialogs_.message(QStringLiteral("The settings could not be saved to %1:\n%2")
                              .arg(settings_.path(), error));
-    link_->markReplyComplete();
     link_->port().close();
     link_->terminal().stopCapture();
 }

@@ -292,9 +292,11 @@ void WindowView::postMessage(const QString& text)
 
 void WindowView::showPendingMessages()
 {
-    messagesScheduled_ = false;
+    // One box at a time: a message posted while a box is open waits for it to
+    // close, and this loop shows it next.
     while (!messages_.isEmpty())
         dialogs_.message(messages_.takeFirst());
+    messagesScheduled_ = false;
 }
 
 }  // namespace nesmo

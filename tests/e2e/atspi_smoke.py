@@ -16,7 +16,7 @@ import time
 import pyatspi
 
 EXPECTED = "Serial Connection : COM1"
-TIMEOUT_S = 30
+TIMEOUT_S = 60
 
 
 def find(node, predicate, depth=0):
@@ -69,7 +69,12 @@ def main():
                         break
                 time.sleep(0.5)
             if button is None:
-                print("FAIL: no push button named 'Serial Connection…' on the accessibility bus")
+                desktop = pyatspi.Registry.getDesktop(0)
+                apps = [desktop.getChildAtIndex(i).name for i in range(desktop.childCount)]
+                print("FAIL: no push button named 'Serial Connection…' on the accessibility bus;"
+                      " applications: %r; program exit code: %r" % (apps, comm.poll()))
+                sim_log.flush()
+                print(open(sim_log.name).read())
                 return 1
             if button.name != EXPECTED:
                 print("FAIL: the connection button reads %r, expected %r" % (button.name, EXPECTED))
