@@ -6,12 +6,15 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/conversion.h"
+#include "core/number_pattern.h"
+#include "link/command_sequence.h"
 #include "link/link.h"
 #include "widgets/control_names.h"
 #include "widgets/run_guarded.h"
@@ -32,6 +35,12 @@ const QStringList kVisibilityRanges = {"    500 km", " "};
 QLabel* separator(const char* text)
 {
     return new QLabel(QString::fromLatin1(text));
+}
+
+// A field's starting number, with the user's decimal separator.
+QString localNumber(const char* pattern, double value)
+{
+    return pattern::formatNumber(QString::fromLatin1(pattern), value);
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets)
@@ -220,12 +229,12 @@ void ConfigPage::buildSetupGroup(QWidget* group)
     label(QStringLiteral("Inlet Type"), inletTypeBox_);
     g->addWidget(inletTypeBox_, r++, 1);
 
-    flowRate_ = numericField("FlowRateEdit", QStringLiteral("Flow rate"), QStringLiteral("1.20"),
+    flowRate_ = numericField("FlowRateEdit", QStringLiteral("Flow rate"), localNumber("0.00", 1.2),
                              QStringLiteral("00.000"));
     label(QStringLiteral("Flow Rate [LPM]:"), flowRate_);
     g->addWidget(flowRate_, r++, 1);
 
-    cutPoint_ = numericField("CutPointEdit", QStringLiteral("Cut point"), QStringLiteral("2.5"),
+    cutPoint_ = numericField("CutPointEdit", QStringLiteral("Cut point"), localNumber("0.0", 2.5),
                              QStringLiteral("00.000"));
     labelCutPoint_ = nameControl(new QLabel(QStringLiteral("Cut point [um]:")), "LabelCutPoint");
     labelCutPoint_->setToolTip(QStringLiteral("Aerodynanmic Equivalent Diameter 50% Cut Point"));
@@ -270,7 +279,7 @@ void ConfigPage::buildSetupGroup(QWidget* group)
     g->addLayout(siteRow, r++, 1);
 
     calFactor_ = numericField("CalFactorEdit", QStringLiteral("Calibration factor"),
-                              QStringLiteral("1.00"), QStringLiteral("000.000"));
+                              localNumber("0.00", 1.0), QStringLiteral("000.000"));
     calFactor_->setEnabled(false);
     label(QStringLiteral("Calibration Factor:"), calFactor_);
     editCF_ = nameControl(new QCheckBox(QStringLiteral("Edit Site list")), "Edit_CF");
@@ -341,8 +350,11 @@ void ConfigPage::connectHandlers()
             [this] { fromSignal([this] { CalculateFlowRateExecute(); }); });
     connect(radioGroupAlarm_, &RadioGroup::changed, this,
             [this] { fromSignal([this] { RadioGroupAlarmClick(); }); });
-    connect(clockChangeChoice_, &RadioGroup::changed, this,
-            [this] { fromSignal([this] { ChangeClockChoiceExecute(); }); });
+    connect(clockChangeChoice_, &RadioGroup::changed, this, [this] {
+        // A choice made during a read or a write is not one of its exchanges.
+        const QScopedValueRollback<CommandSequence*> own(sequence_, nullptr);
+        fromSignal([this] { ChangeClockChoiceExecute(); });
+    });
 
     connect(getConfig_, &QPushButton::clicked, this,
             [this] { fromOperator([this] { GetConfigClick(); }); });
@@ -431,9 +443,7 @@ void ConfigPage::setStatus(const QString& text)
 
 int ConfigPage::send(const QByteArray& command)
 {
-    const int answered = link_.SendCommand(command);
-    if (!answered) ++unanswered_;
-    return answered;
+    return sequence_ ? sequence_->send(command) : link_.SendCommand(command);
 }
 
 QComboBox* ConfigPage::rangeListFor(int units) const

@@ -18,6 +18,8 @@
 
 namespace nesmo {
 
+class CommandSequence;
+
 class Link;
 
 // The "Configure instrument" page: the working copy of the instrument's
@@ -143,7 +145,8 @@ private:
     // Selects a clock choice and, when it changed, runs ChangeClockChoiceExecute.
     void setClockChoice(int index);
     void setStatus(const QString& text);
-    // One exchange of a read or a write; counts those that got no complete reply.
+    // One exchange; inside a read or a write it counts in that operation's
+    // sequence, which gives up when the instrument stops answering.
     int send(const QByteArray& command);
     // The range list of a units code (0 AnalogRange0, 1 AnalogRange1,
     // 2 AnalogRange3, 3 AnalogRange2); nullptr for other codes.
@@ -152,6 +155,7 @@ private:
 
     // Write steps (config_write.cpp)
     QStringList missingSelections() const;
+    void writeConfiguration();
     void sendLogPeriod();
     void checkTagNumber();
     void sendAlarm();
@@ -168,7 +172,7 @@ private:
     std::function<void()> deviceApplied_;
     std::function<QDateTime()> clock_;
     bool cutPointEntry_ = false;
-    int unanswered_ = 0;
+    CommandSequence* sequence_ = nullptr;  // the read's or the write's, while one runs
 
     QCheckBox* loggingEnable_ = nullptr;
     QLineEdit* logPeriodHour_ = nullptr;

@@ -1,11 +1,13 @@
 // Reading the whole configuration from the instrument, and the normalisation of
 // the page's fields after a read or a write.
+#include <QScopedValueRollback>
 #include <cmath>
 
 #include "config/config_page.h"
 #include "core/conversion.h"
 #include "core/number_pattern.h"
 #include "link/command_format.h"
+#include "link/command_sequence.h"
 #include "link/commands.h"
 #include "link/link.h"
 #include "widgets/busy_scope.h"
@@ -16,12 +18,16 @@ namespace {
 
 const QString kLoaded = QStringLiteral("Configuration has been loaded from instrument.");
 
-QString readStatus(bool firstUnanswered, int unanswered)
+QString readStatus(bool firstUnanswered, bool stopped, int unanswered)
 {
     if (firstUnanswered)
         return QStringLiteral(
             "The instrument did not answer: the configuration has not been "
             "loaded.");
+    if (stopped)
+        return QStringLiteral(
+            "The instrument stopped answering: the configuration has been loaded only in "
+            "part, and the page may not match the instrument.");
     if (unanswered == 0) return kLoaded;
     return QStringLiteral(
                "Configuration loaded, but %1 of the queries got no complete reply: "
@@ -40,9 +46,11 @@ void ConfigPage::Tab4Show()
 void ConfigPage::GetConfigClick()
 {
     if (!link_.linkOpen() || !getConfig_->isEnabled()) return;
-    unanswered_ = 0;
+    CommandSequence sequence(link_);
+    const QScopedValueRollback<CommandSequence*> ownSequence(sequence_, &sequence);
     bool silent = false;
-    {
+    bool stopped = false;
+    try {
         BusyScope busy(getConfig_);
         if (!send(cmd::kLogPeriod)) {
             silent = true;
@@ -66,10 +74,12 @@ void ConfigPage::GetConfigClick()
             send(cmd::kSerialNumberLower);
             send(cmd::kFirmwareVersion);
         }
+    } catch (const InstrumentNotAnswering&) {
+        stopped = true;
     }
     ChangeInletTypeExecute();
     RadioGroupAlarmClick();
-    setStatus(readStatus(silent, unanswered_));
+    setStatus(readStatus(silent, stopped, sequence.unanswered()));
 }
 
 void ConfigPage::FormatTime()

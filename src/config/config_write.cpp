@@ -1,10 +1,14 @@
 // Writing the whole configuration shown on the page to the instrument, in its
 // fixed order, with the checks and repairs that come before.
 #include "config/config_page.h"
+
+#include <QScopedValueRollback>
+
 #include "config/write_rules.h"
 #include "core/conversion.h"
 #include "core/number_pattern.h"
 #include "link/command_format.h"
+#include "link/command_sequence.h"
 #include "link/commands.h"
 #include "link/link.h"
 #include "widgets/busy_scope.h"
@@ -12,10 +16,6 @@
 namespace nesmo {
 
 namespace {
-
-const QString kSet = QStringLiteral("Configuration has been set.");
-const QString kSetWithAutoStart = QStringLiteral(
-    "Instrument must remain powered in standby for Auto Start. Configuration has been set.");
 
 const char* onOff(const QCheckBox* box)
 {
@@ -40,7 +40,9 @@ QStringList ConfigPage::missingSelections() const
              range && range->currentIndex() < 0)
         missing << QStringLiteral("Analog Output range");
     if (inletTypeBox_->currentIndex() < 0) missing << QStringLiteral("Inlet Type");
-    if (autoStartMonth_->currentIndex() < 0) missing << QStringLiteral("Auto Start month");
+    // The month matters only for an auto-start that is switched on.
+    if (autoStartEnable_->isChecked() && autoStartMonth_->currentIndex() < 0)
+        missing << QStringLiteral("Auto Start month");
     if (clockChangeChoice_->itemIndex() == 2 && dateMonth_->currentIndex() < 0)
         missing << QStringLiteral("the month of the instrument's date");
     return missing;
@@ -49,11 +51,29 @@ QStringList ConfigPage::missingSelections() const
 void ConfigPage::SetConfigClick()
 {
     if (!link_.linkOpen() || state_.FirmwareUpgradeActive || !setConfig_->isEnabled()) return;
+    if (unitsBox_->currentIndex() < 0 && state_.UnitsReported >= unitsBox_->count()) {
+        // Reading again gives the same code: say so instead of advising it.
+        dialogs_.message(config::unknownUnitsMessage(state_.UnitsReported));
+        return;
+    }
     if (const QStringList missing = missingSelections(); !missing.isEmpty()) {
         dialogs_.message(config::missingSelectionMessage(missing));
         return;
     }
-    unanswered_ = 0;
+    CommandSequence sequence(link_);
+    const QScopedValueRollback<CommandSequence*> ownSequence(sequence_, &sequence);
+    try {
+        writeConfiguration();
+    } catch (const InstrumentNotAnswering&) {
+        setStatus(
+            QStringLiteral("The instrument does not answer: the configuration was not "
+                           "sent whole, and the instrument may not match the page."));
+    }
+}
+
+void ConfigPage::writeConfiguration()
+{
+    CommandSequence& sequence = *sequence_;
     send(cmd::kRunMode);
     if (state_.InstrumentRunning) {
         dialogs_.message(QString::fromLatin1(config::kRunModeRefusal));
@@ -87,16 +107,9 @@ void ConfigPage::SetConfigClick()
     sendAutoStart();
     FormatTime();
 
-    if (autoStartEnable_->isChecked() && !autoStartYear_->isHidden()) {
-        dialogs_.message(QString::fromLatin1(config::kDelayedAutoStart));
-        setStatus(kSetWithAutoStart);
-    } else {
-        setStatus(kSet);
-    }
-    if (unanswered_ > 0)
-        setStatus(QStringLiteral("Configuration sent, but %1 of the commands got no complete "
-                                 "reply: the instrument may not match the page.")
-                      .arg(unanswered_));
+    const bool delayedAutoStart = autoStartEnable_->isChecked() && !autoStartYear_->isHidden();
+    if (delayedAutoStart) dialogs_.message(QString::fromLatin1(config::kDelayedAutoStart));
+    setStatus(config::writeStatus(sequence.unanswered(), delayedAutoStart));
 }
 
 void ConfigPage::sendLogPeriod()
@@ -197,7 +210,9 @@ void ConfigPage::sendAutoStart()
     autoStartYear_->setText(QString::number(strToInt(autoStartYear_->text()) % 100));
     const QByteArray min = latin1(autoStartMin_), hour = latin1(autoStartHour_),
                      day = latin1(autoStartDay_);
-    const int month = autoStartMonth_->currentIndex() + 1;
+    // With auto-start off and no month chosen (the instrument reported none), any
+    // month does: January.
+    const int month = qMax(autoStartMonth_->currentIndex(), 0) + 1;
     if (!autoStartYear_->isHidden())
         send(formatCommand(cmd::kAutoStartYearSetFmt, min.constData(), hour.constData(),
                            day.constData(), month, latin1(autoStartYear_).constData(),

@@ -54,4 +54,28 @@ QString missingSelectionMessage(const QStringList& fieldNames)
         .arg(fieldNames.join(QStringLiteral(", ")));
 }
 
+QString writeStatus(int unanswered, bool delayedAutoStart)
+{
+    const QString standby =
+        QStringLiteral("Instrument must remain powered in standby for Auto Start.");
+    if (unanswered == 0)
+        return delayedAutoStart ? standby + QStringLiteral(" Configuration has been set.")
+                                : QStringLiteral("Configuration has been set.");
+    QString status = QStringLiteral(
+                         "Configuration sent, but %1 of the commands got no complete reply: the "
+                         "instrument may not match the page.")
+                         .arg(unanswered);
+    if (delayedAutoStart) status += QLatin1Char(' ') + standby;
+    return status;
+}
+
+QString unknownUnitsMessage(int unitsCode)
+{
+    return QStringLiteral(
+               "The configuration has not been sent: the instrument reports units number %1, "
+               "which this page cannot show or set.\r\r"
+               "Choose the units you want in the Units list, then set the configuration.")
+        .arg(unitsCode);
+}
+
 }  // namespace nesmo::config

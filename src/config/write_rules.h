@@ -31,5 +31,11 @@ QByteArray siteCommand(int site, bool setFactor, float factor);
 
 // The refusal of a write while lists that it sends have no selection.
 QString missingSelectionMessage(const QStringList& fieldNames);
+// The status line after a write: set, or how many commands got no complete
+// reply; the standby reminder of a delayed auto-start in either case.
+QString writeStatus(int unanswered, bool delayedAutoStart);
+
+// The refusal of a write to an instrument that reports units this page cannot show.
+QString unknownUnitsMessage(int unitsCode);
 
 }  // namespace nesmo::config

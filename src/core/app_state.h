@@ -32,6 +32,7 @@ struct AppState {
     bool SettingsBackedUp = false;
     bool SettingsRestored = false;
     int TransferStatus = 0;
+    int UnitsReported = -1;  // the last UNITS code the instrument reported; -1 none yet
     // Mirrors the visibility of the configuration page's "Upgrade available"
     // label, which stands for "firmware older than 1.28" wherever it is asked.
     bool Alarm128Visible = false;

@@ -12,8 +12,10 @@ inline constexpr char kSerialNumberLower[] = "v 141\r";  // configuration read, 
 inline constexpr char kFirmwareVersion[] = "v 144\r";
 inline constexpr char kFirmwareVersionSet[] = "v 144 \r";  // configuration write
 inline constexpr char kRunMode[] = "v 157\r";
-inline constexpr char kDeleteCurrentTag[] = "v 147\r";  // erases the tag the instrument holds as current
-inline constexpr char kReformat[] = "v 160\r";          // starts the data-memory re-format; "V 160 ON" ends it
+inline constexpr char kDeleteCurrentTag[] =
+    "v 147\r";  // erases the tag the instrument holds as current
+inline constexpr char kReformat[] =
+    "v 160\r";  // starts the data-memory re-format; "V 160 ON" ends it
 inline constexpr char kClockVariables[] = "v 236\r";
 inline constexpr char kBackupSettings[] = "v 245\r";
 inline constexpr char kRestoreSettings[] = "v 246\r";

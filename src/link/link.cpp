@@ -86,7 +86,6 @@ void Link::onReadyRead()
 void Link::deliver(const QByteArray& bytes)
 {
     receivedSinceSend_ += static_cast<quint64>(bytes.size());
-    if (!bytes.isEmpty()) silentInARow_ = 0;
     receive_->onCharactersAvailable(bytes.constData(), bytes.size());
     wake();
 }
@@ -185,7 +184,6 @@ int Link::exchange(const QByteArray& text)
         linkBroken_ = false;
         state_.ReplyComplete = true;
         outcome_ = replyCame ? Outcome::Incomplete : Outcome::Silent;
-        if (!replyCame && !text.isEmpty()) ++silentInARow_;
         return 0;
     }
     if (!replyTimer_.expired()) {
@@ -195,7 +193,6 @@ int Link::exchange(const QByteArray& text)
         // would silently block every later command.
         state_.ReplyComplete = true;
         outcome_ = Outcome::Silent;
-        ++silentInARow_;
         return 0;
     }
     if (!state_.ReplyComplete) {
@@ -211,7 +208,6 @@ void Link::resetExchange()
     ++connection_;
     state_.ReplyComplete = true;
     linkBroken_ = false;
-    silentInARow_ = 0;
     timer2_.stop();
     receive_->reset();
     wake();

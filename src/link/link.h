@@ -60,10 +60,6 @@ public:
     // end of the current reply.
     int SendCommand(const QByteArray& text);
     Outcome lastOutcome() const { return outcome_; }
-    // Exchanges in a row that got no byte at all; any byte from the instrument
-    // starts the count again. A long sequence stops at the second.
-    int silentInARow() const { return silentInARow_; }
-    bool instrumentSilent() const { return silentInARow_ >= 2; }
     // An exchange is running (SendCommand is waiting).
     bool exchanging() const { return exchangeDepth_ > 0; }
 
@@ -129,7 +125,6 @@ private:
     bool linkBroken_ = false;  // the port broke during the current exchange
     bool closing_ = false;
     Outcome outcome_ = Outcome::Replied;
-    int silentInARow_ = 0;
     int exchangeDepth_ = 0;
     quint64 connection_ = 0;  // counts resets: a wait that spans one has lost its reply
     std::function<bool()> terminalVisibleGet_;

@@ -166,9 +166,9 @@ bool Port::write(const QByteArray& data)
         // Written as soon as the connection stands.
         if (socket_->write(data) == data.size()) return true;
         reportLoss(QStringLiteral("The network connection to %1:%2 could not be written: %3")
-                               .arg(host_)
-                               .arg(tcpPort_)
-                               .arg(socket_->errorString()));
+                       .arg(host_)
+                       .arg(tcpPort_)
+                       .arg(socket_->errorString()));
         socket_->abort();
         return false;
     }
@@ -177,7 +177,7 @@ bool Port::write(const QByteArray& data)
     }
     if (serial_->write(data) == data.size()) return true;
     reportLoss(QStringLiteral("The serial port %1 could not be written: %2")
-                           .arg(serial_->portName(), serial_->errorString()));
+                   .arg(serial_->portName(), serial_->errorString()));
     serial_->clearError();
     serial_->close();
     return false;

@@ -97,12 +97,13 @@ void site(Lexer& lx, InstrumentView& view)
     if (lineExists) view.setItem(Control::SiteList, line, name);
     view.setText(Control::Label25, name);
     const double factor = next(lx) == TokReal ? double(lx.realValue()) : 1.0;
-    const QString factorText = pattern::fixedNumber(factor, 3, kSiteFactorDigits);
-    view.setText(Control::CalFactorEdit, factorText);
+    view.setText(Control::CalFactorEdit, pattern::fixedNumber(factor, 3, kSiteFactorDigits));
+    // The site list holds the instrument's own text, which it is sent back as:
+    // its factor keeps a full stop whatever the user's locale.
     if (lineExists)
-        view.setItem(
-            Control::SiteList, line,
-            decimal(n) + QStringLiteral(" \"") + name + QStringLiteral("\" ") + factorText);
+        view.setItem(Control::SiteList, line,
+                     decimal(n) + QStringLiteral(" \"") + name + QStringLiteral("\" ") +
+                         pattern::fixedNumber(factor, 3, kSiteFactorDigits, QLatin1Char('.')));
 }
 
 void tags(Lexer& lx, InstrumentView& view)
@@ -203,8 +204,9 @@ void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& 
         else
             v->setPanelDisplayColour(192, 192, 192);  // silver
     });
-    parser.setKeywordHandler(code::Units, [v](Lexer& lx) {
+    parser.setKeywordHandler(code::Units, [v, st](Lexer& lx) {
         if (!nextInteger(lx)) return;
+        st->UnitsReported = lx.TokenValue;
         v->setCurrentIndex(Control::UnitsBox, lx.TokenValue);
         v->showAnalogRangeBox(lx.TokenValue);
     });

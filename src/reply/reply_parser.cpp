@@ -1,5 +1,7 @@
 #include "reply/reply_parser.h"
 
+#include "core/number_pattern.h"
+
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -173,7 +175,10 @@ void ReplyParser::firmwareVersion()
     view_.setVisible(Control::Alarm128, old);
     state_.Alarm128Visible = old;
     view_.setEnabled(Control::StelAlarmLevelEdit, !old);
-    if (old) view_.setText(Control::StelAlarmLevelEdit, QStringLiteral("0.00"));
+    // Written with the user's decimal separator, like every number in a field.
+    if (old)
+        view_.setText(Control::StelAlarmLevelEdit,
+                      pattern::formatNumber(QStringLiteral("0.00"), 0.0));
     view_.setVisible(Control::AutoStartYear, !old);
 
     const QString label = QStringLiteral("Version %1").arg(lexer_.text());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/locale_text.h"
 #include "config/qstring_print.h"
 
 // The real main window with its configuration page, offscreen, either without

@@ -25,10 +25,10 @@ TEST_F(ConfigPageTest, ControlsStartAsTheOperatorFirstSeesThem)
     EXPECT_EQ(p().LogPeriodHourEdit()->text(), "00");
     EXPECT_EQ(p().AutoStartYear()->text(), "0000");
     EXPECT_EQ(p().DisplayAvgEdit()->text(), "10");
-    EXPECT_EQ(p().FlowRateEdit()->text(), "1.20");
-    EXPECT_EQ(p().CutPointEdit()->text(), "2.5");
+    EXPECT_EQ(p().FlowRateEdit()->text(), loc("1.20"));
+    EXPECT_EQ(p().CutPointEdit()->text(), loc("2.5"));
     EXPECT_EQ(p().Edit2()->text(), "10");
-    EXPECT_EQ(p().CalFactorEdit()->text(), "1.00");
+    EXPECT_EQ(p().CalFactorEdit()->text(), loc("1.00"));
     EXPECT_FALSE(p().CalFactorEdit()->isEnabled());
     EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), "0");
     EXPECT_EQ(p().StelAlarmLevelEdit()->text(), "0");
@@ -155,31 +155,31 @@ TEST_F(ConfigPageTest, FlowRateAndCutPointFollowEachOther)
     QLineEdit* cut = p().CutPointEdit();
     PageRig::choose(p().InletTypeBox(), 1);  // RED CYCLONE
     EXPECT_FALSE(cut->isHidden());
-    EXPECT_EQ(flow->text(), "1.20");
-    EXPECT_EQ(cut->text(), "9.90");
+    EXPECT_EQ(flow->text(), loc("1.20"));
+    EXPECT_EQ(cut->text(), loc("9.90"));
 
     // Typing the flow rate moves the cut point with each key.
     flow->setFocus();
     rig.settle();
     flow->selectAll();
-    QTest::keyClicks(flow, "3.5");
-    EXPECT_EQ(cut->text(), "2.92");
+    QTest::keyClicks(flow, loc("3.5"));
+    EXPECT_EQ(cut->text(), loc("2.92"));
     flow->setText("");  // nothing to compute from: the cut point stays
-    EXPECT_EQ(cut->text(), "2.92");
+    EXPECT_EQ(cut->text(), loc("2.92"));
 
     // The operator enters the cut point with the blue cyclone.
-    flow->setText("1.00");
+    flow->setText(loc("1.00"));
     PageRig::choose(p().InletTypeBox(), 2);
-    EXPECT_EQ(cut->text(), "3.99");
+    EXPECT_EQ(cut->text(), loc("3.99"));
     cut->setFocus();
     rig.settle();
     cut->selectAll();
-    QTest::keyClicks(cut, "2.5");
-    EXPECT_EQ(flow->text(), "1.52");
+    QTest::keyClicks(cut, loc("2.5"));
+    EXPECT_EQ(flow->text(), loc("1.52"));
     p().DisplayAvgEdit()->setFocus();
     rig.settle();
-    EXPECT_EQ(flow->text(), "1.52");
-    EXPECT_EQ(cut->text(), "2.50");
+    EXPECT_EQ(flow->text(), loc("1.52"));
+    EXPECT_EQ(cut->text(), loc("2.50"));
     EXPECT_FALSE(p().cutPointEntry());
 
     // A cut point the red cyclone cannot reach.
@@ -187,33 +187,34 @@ TEST_F(ConfigPageTest, FlowRateAndCutPointFollowEachOther)
     rig.dialogs.messages.clear();
     cut->setFocus();
     rig.settle();
-    cut->setText("12.5");
+    cut->setText(loc("12.5"));
     p().DisplayAvgEdit()->setFocus();
     rig.settle();
     EXPECT_EQ(rig.dialogs.messages,
-              QStringList{"Cut Point 12.50 um is not available with the RED CYCLONE"});
-    EXPECT_EQ(flow->text(), "1.19");
-    EXPECT_EQ(cut->text(), "10.00");
+              QStringList{loc("Cut Point 12.50 um is not available with the RED CYCLONE")});
+    EXPECT_EQ(flow->text(), loc("1.19"));
+    EXPECT_EQ(cut->text(), loc("10.00"));
 
     // Flow rates out of range.
     rig.dialogs.messages.clear();
     for (const auto& [typed, shown] : {std::pair{"4", "3.50"}, std::pair{"0.5", "1.00"}}) {
         flow->setFocus();
         rig.settle();
-        flow->setText(typed);
+        flow->setText(loc(typed));
         p().DisplayAvgEdit()->setFocus();
         rig.settle();
-        EXPECT_EQ(flow->text(), shown);
+        EXPECT_EQ(flow->text(), loc(shown));
     }
-    EXPECT_EQ(rig.dialogs.messages,
-              (QStringList{"Flow rate 4 is out of range \r\r Automatically entering 3.50 LPM",
-                           "Flow rate 0.5 is out of range \r\r Automatically entering 1.00 LPM"}));
+    EXPECT_EQ(
+        rig.dialogs.messages,
+        (QStringList{loc("Flow rate 4 is out of range \r\r Automatically entering 3.50 LPM"),
+                     loc("Flow rate 0.5 is out of range \r\r Automatically entering 1.00 LPM")}));
 
     // TOTAL hides the cut point; the flow rate is still checked.
-    flow->setText("5");
+    flow->setText(loc("5"));
     PageRig::choose(p().InletTypeBox(), 0);
     EXPECT_TRUE(cut->isHidden());
-    EXPECT_EQ(flow->text(), "3.50");
+    EXPECT_EQ(flow->text(), loc("3.50"));
     EXPECT_TRUE(rig.dialogs.errors.isEmpty()) << rig.dialogs.errors.join('|').toStdString();
 
     // Leaving an empty flow rate: the blank-field message, then the conversion error.
@@ -234,8 +235,8 @@ TEST_F(ConfigPageTest, SettingRepliesFillThePage)
     EXPECT_EQ(p().LogPeriodMinEdit()->text(), "2");
     EXPECT_EQ(p().LogPeriodSecEdit()->text(), "5");
     EXPECT_EQ(p().DisplayAvgEdit()->text(), "15");
-    EXPECT_EQ(p().FlowRateEdit()->text(), "1.70");
-    EXPECT_EQ(p().CalFactorEdit()->text(), "1.18");
+    EXPECT_EQ(p().FlowRateEdit()->text(), loc("1.70"));
+    EXPECT_EQ(p().CalFactorEdit()->text(), loc("1.18"));
     // 300 hours do not wrap around at 256.
     rig.reply("LOGPERIOD 1080030\r\n");
     EXPECT_EQ(p().LogPeriodHourEdit()->text(), "300");
@@ -288,7 +289,7 @@ TEST_F(ConfigPageTest, SiteReplies)
     rig.reply("SITE 3 \"Quarry crusher\" 2\r\n");
     EXPECT_EQ(p().Edit2()->text(), "3");
     EXPECT_EQ(p().Label25()->text(), "Quarry crusher");
-    EXPECT_EQ(p().CalFactorEdit()->text(), "1.000");  // an integer is no factor
+    EXPECT_EQ(p().CalFactorEdit()->text(), loc("1.000"));  // an integer is no factor
     QPlainTextEdit* list = rig.window->siteListPage()->SiteList();
     EXPECT_TRUE(list->toPlainText().isEmpty());  // no line is created
 
@@ -297,7 +298,7 @@ TEST_F(ConfigPageTest, SiteReplies)
         lines << QStringLiteral("%1 \"Site %1\" 1.000").arg(i);
     list->setPlainText(lines.join('\n') + '\n');
     rig.reply("SITE 3 \"Quarry \xDF\" 2.5\r\n");
-    EXPECT_EQ(p().CalFactorEdit()->text(), "2.500");
+    EXPECT_EQ(p().CalFactorEdit()->text(), loc("2.500"));
     const QStringList after = list->toPlainText().split('\n');
     EXPECT_EQ(after.value(2), QString::fromLatin1("3 \"Quarry \xDF\" 2.500"));
     EXPECT_EQ(after.value(3), "4 \"Site 4\" 1.000");
@@ -310,22 +311,22 @@ TEST_F(ConfigPageTest, AlarmRepliesAndTheOlderFirmware)
 {
     rig.reply("ALARM INSTANT 2.25\r\n");
     EXPECT_EQ(p().RadioGroupAlarm()->itemIndex(), 1);
-    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), "2.250");
+    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), loc("2.250"));
     rig.reply("ALARM STEL 0.5\r\n");
     EXPECT_EQ(p().RadioGroupAlarm()->itemIndex(), 2);
-    EXPECT_EQ(p().StelAlarmLevelEdit()->text(), "0.500");
+    EXPECT_EQ(p().StelAlarmLevelEdit()->text(), loc("0.500"));
     rig.reply("ALARM OFF 1.5\r\n");
     EXPECT_EQ(p().RadioGroupAlarm()->itemIndex(), 0);
-    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), "2.250");
+    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), loc("2.250"));
     rig.reply("V 144 \"1.26\"\r\nALARM OFF 1.5\r\n");
     EXPECT_FALSE(p().Alarm128()->isHidden());
-    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), "1.500");
+    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), loc("1.500"));
     rig.reply("ALARM ON 3\r\n");  // ON is instant; an integer is no level
     EXPECT_EQ(p().RadioGroupAlarm()->itemIndex(), 1);
-    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), "1.500");
+    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), loc("1.500"));
     rig.reply("ALARM TAG 4.5\r\n");  // an unknown mode keeps the selection
     EXPECT_EQ(p().RadioGroupAlarm()->itemIndex(), 1);
-    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), "4.500");
+    EXPECT_EQ(p().ConcAlarmLevelEdit()->text(), loc("4.500"));
 }
 
 TEST_F(ConfigPageTest, DateRepliesAndTheInvalidDate)
@@ -374,7 +375,7 @@ TEST_F(ConfigPageTest, NormalisingThePage)
               "00:01:30");
     EXPECT_EQ(p().AutoStartYear()->text(), "2024");
     EXPECT_EQ(p().TagNumberEdit()->text(), "07");
-    EXPECT_EQ(p().FlowRateEdit()->text(), "1.20");
+    EXPECT_EQ(p().FlowRateEdit()->text(), loc("1.20"));
     for (const char* year : {"2024", "1924", "0000"}) {
         p().AutoStartYear()->setText(year);
         p().FormatTime();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "config/locale_text.h"
 #include "config/qstring_print.h"
 
 #include <QLocale>
@@ -13,6 +14,7 @@
 
 using namespace nesmo;
 using namespace nesmo::config;
+using nesmo::test::loc;
 
 namespace {
 
@@ -44,8 +46,8 @@ TEST(CutPoint, PolynomialsOfBothCyclones)
 
 TEST(CutPoint, LimitsReplacementsAndMessages)
 {
-    EXPECT_EQ(flowRateReplacement(3.51), QStringLiteral("3.50"));
-    EXPECT_EQ(flowRateReplacement(0.5), QStringLiteral("1.00"));
+    EXPECT_EQ(flowRateReplacement(3.51), loc("3.50"));
+    EXPECT_EQ(flowRateReplacement(0.5), loc("1.00"));
     EXPECT_FALSE(flowRateReplacement(3.5f));
     EXPECT_FALSE(flowRateReplacement(1.0f));
     EXPECT_EQ(cutPointReplacement(InletRedCyclone, 12.5), 10.0);
@@ -55,9 +57,9 @@ TEST(CutPoint, LimitsReplacementsAndMessages)
     EXPECT_FALSE(cutPointReplacement(InletBlueCyclone, 0.99));
     EXPECT_FALSE(cutPointReplacement(InletTotal, 50));
     EXPECT_EQ(cutPointNotAvailableMessage(InletRedCyclone, 12.5),
-              "Cut Point 12.50 um is not available with the RED CYCLONE");
+              loc("Cut Point 12.50 um is not available with the RED CYCLONE"));
     EXPECT_EQ(cutPointNotAvailableMessage(InletBlueCyclone, 0.5),
-              "Cut Point 0.50 um is not available with the BLUE CYCLONE");
+              loc("Cut Point 0.50 um is not available with the BLUE CYCLONE"));
     EXPECT_EQ(flowRateOutOfRangeMessage("4", "3.50"),
               "Flow rate 4 is out of range \r\r Automatically entering 3.50 LPM");
 }
@@ -144,10 +146,11 @@ TEST(WriteRules, NextFreeTagAndItsMessage)
 
 TEST(WriteRules, CommandTextsKeepTheirBlanksAndFullStops)
 {
+    const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(formatCommand(cmd::kFlowRateSetFmt, double(1.2f)), QByteArray("flowrate  1.20\r"));
     EXPECT_EQ(alarmCommands(1, true, 1.5f), QList<QByteArray>{"alarm on     1.500\r"});
-    QLocale::setDefault(QLocale::c());
+    QLocale::setDefault(before);
     EXPECT_EQ(alarmCommands(0, true, 0), (QList<QByteArray>{"alarm on\r", "alarm off\r"}));
     EXPECT_EQ(alarmCommands(0, false, 0),
               (QList<QByteArray>{"alarm 1\r", "alarm 2\r", "alarm 0\r"}));
@@ -160,3 +163,22 @@ TEST(WriteRules, CommandTextsKeepTheirBlanksAndFullStops)
     EXPECT_EQ(formatCommand(cmd::kAutoStartYearSetFmt, "30", "08", "01", 7, "25", "on"),
               QByteArray("autostart 30 08 01 7 25 on\r"));
 }
+
+namespace nesmo::config {
+namespace {
+
+TEST(WriteRules, StatusTellsUnansweredCommandsWithoutHidingTheStandbyReminder)
+{
+    EXPECT_EQ(writeStatus(0, false), "Configuration has been set.");
+    EXPECT_EQ(writeStatus(0, true),
+              "Instrument must remain powered in standby for Auto Start. Configuration has been "
+              "set.");
+    EXPECT_EQ(writeStatus(3, false),
+              "Configuration sent, but 3 of the commands got no complete reply: the instrument "
+              "may not match the page.");
+    EXPECT_TRUE(writeStatus(1, true).endsWith(
+        "may not match the page. Instrument must remain powered in standby for Auto Start."));
+}
+
+}  // namespace
+}  // namespace nesmo::config
