@@ -181,6 +181,13 @@ bool DataTextPage::eventFilter(QObject* watched, QEvent* event)
         QMetaObject::invokeMethod(
             this, [this] { runGuarded(dialogs_, [this] { RichEdit1Enter(); }); },
             Qt::QueuedConnection);
+    } else if (watched == richEdit_ && event->type() == QEvent::ShortcutOverride &&
+               static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+               !richEdit_->textCursor().hasSelection()) {
+        // With nothing selected Ctrl+C is not the text area's own copy (which would
+        // copy nothing) but the window's Copy, which takes the whole text.
+        event->ignore();
+        return true;
     } else if (watched == tagListBox_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
@@ -205,7 +212,9 @@ QString DataTextPage::pageText() const
 {
     // toPlainText() would turn a no-break space (0xA0) into a blank.
     QString text = richEdit_->document()->toRawText();
+    // Enter ends a paragraph and Shift+Enter a line: both are line ends in the file.
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return text;
 }
 

@@ -152,9 +152,13 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
     for (const QByteArrayView line : lines) {
         const RecordValues r = readRecordLine(line);
         t += step;
-        if (options.shown[SeriesData] && !(r.concentration >= 0)) g.automaticMinimum = true;
+        // A concentration that is no number frees the minimum as well.
+        if (options.shown[SeriesData] && std::isnan(r.concentration)) g.automaticMinimum = true;
         g.times << t;
         const double v[kSeriesCount] = {r.concentration, r.temperature, r.humidity, r.pressure};
+        // Any shown value below 0 (a temperature under 0 degrees C, say) must stay on the chart.
+        for (int s = 0; s < kSeriesCount; ++s)
+            if (options.shown[s] && v[s] < 0) g.automaticMinimum = true;
         for (int s = 0; s < kSeriesCount; ++s)
             if (options.shown[s]) g.values[s] << drawable(v[s]);
     }

@@ -31,8 +31,8 @@ struct GraphData {
     // The values of each shown series, one per time; a value that could not be
     // read is NaN and leaves a gap. A series that is not shown stays empty.
     std::array<QList<double>, kSeriesCount> values;
-    // The left axis may go below 0: a concentration is negative or no number
-    // while the concentration is shown.
+    // The left axis may go below 0: a shown value is negative, or a shown
+    // concentration is no number. Otherwise it starts at 0.
     bool automaticMinimum = false;
     // Messages for the operator, in order: a missing header key once each, and
     // our own notes on a header that cannot be drawn as it stands.

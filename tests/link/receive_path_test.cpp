@@ -233,6 +233,42 @@ TEST(ReceivePathCapture, CutDumpStaysOpenUntilTheNextKeywordLine)
     EXPECT_TRUE(rig.view.dataText.contains("    5,      12.50"));
 }
 
+TEST(ReceivePathTimers, OnlyOrdinaryCharactersRestartTheReplyTimer)
+{
+    ReceiveRig rig;
+    // A carriage return, a quote pair, the prompt and a binary record's bytes: no restart.
+    for (const QByteArray& quiet : {QByteArray("\r"), QByteArray("\"\""), QByteArray(">"),
+                                    QByteArray("\xDF"
+                                               "123456789",
+                                               10)}) {
+        rig.feed(quiet);
+        EXPECT_EQ(rig.host.replyTimerRestarts, 0) << quiet.toHex().constData();
+    }
+    // A line feed and a letter each restart it, once per notification.
+    rig.feed("\n");
+    EXPECT_EQ(rig.host.replyTimerRestarts, 1);
+    rig.feed("ab");
+    EXPECT_EQ(rig.host.replyTimerRestarts, 2);
+    // The watchdog restarts at every notification.
+    EXPECT_EQ(rig.host.watchdogRestarts, 6);
+}
+
+TEST(ReceivePathCapture, ANewConnectionEndsTheCaptureAndDropsWhatIsHalfReceived)
+{
+    ReceiveRig rig;
+    const QByteArray dump = sample("dump-tag9.reply.bin");
+    const qsizetype marker = dump.indexOf('\xDF');
+    ASSERT_GT(marker, 0);
+    rig.feed(dump.left(marker + 4));  // cut inside a binary record
+    ASSERT_TRUE(rig.state.Downloading);
+    rig.rx.reset();
+    EXPECT_FALSE(rig.state.Downloading);
+    EXPECT_EQ(rig.view.dataText, readFile(rig.capture.path()));
+    // The first reply of the new connection is read whole.
+    rig.feed("V 144 \"1.26\"\r\n>");
+    EXPECT_EQ(rig.state.FirmwareVersion, 126);
+}
+
 TEST(ReceivePathCapture, UnwritableScratchFileIsReportedAndNothingIsLost)
 {
     QTemporaryDir dir;

@@ -158,6 +158,18 @@ TEST(DataTextPage, OpenAndSaveAs)
     rig.open(rig.file("bytes.txt", all + "\r\n"));
     rig.window->action("FileSaveAs")->trigger();
     EXPECT_EQ(readFile(out), all + "\r\n");
+
+    // A note typed with Enter and with Shift+Enter: two line ends in the file.
+    QPlainTextEdit* edit = rig.text()->RichEdit1();
+    edit->setPlainText(QString());
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("Site A"));
+    QTest::keyClick(edit, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(edit, QStringLiteral("filter changed"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClicks(edit, QStringLiteral("end"));
+    rig.window->action("FileSaveAs")->trigger();
+    EXPECT_EQ(readFile(out), QByteArray("Site A\r\nfilter changed\r\nend\r\n"));
 }
 
 TEST(DataTextPage, FilesThatFailChangeNothing)
@@ -241,6 +253,17 @@ TEST(DataTextPage, CopySelectAllAndPrintFollowTheActivePage)
     rig.window->ViewTextExecute();
     rig.window->action("TextSelectAll")->trigger();
     EXPECT_EQ(edit->textCursor().selectedText().size(), edit->toPlainText().size());
+
+    // Ctrl+C typed in the text: the selection, or the whole text when nothing is selected.
+    rig.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.window.get()));
+    edit->setFocus();
+    edit->setTextCursor(c);
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("line"));
+    edit->setTextCursor(QTextCursor(edit->document()));
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("first line\nsecond line"));
 }
 
 TEST(DataTextPage, NotesHintOnlyOnceAndNotAfterConnecting)
@@ -325,6 +348,29 @@ TEST(DataTextPage, TagPanelWithoutAnInstrument)
     EXPECT_FALSE(page->CheckBoxAllData()->isChecked());
 }
 
+TEST(DataGraphPage, EachValueIsALevelOverTheIntervalThatEndsAtItsTime)
+{
+    PageRig rig;
+    rig.open(rig.file("step.txt", tag("00:01:00", {0, 600, 0})));
+    rig.showGraph();
+    QCustomPlot* chart = rig.graph()->Chart2();
+    chart->replot();
+    const QImage picture = chart->toPixmap().toImage();
+    const QCPGraph* data = rig.graph()->series(SeriesData);
+    ASSERT_EQ(data->data()->size(), 3);
+    const auto key = [&](int i) { return (data->data()->begin() + i)->key; };
+    const int y600 = int(std::lround(chart->yAxis->coordToPixel(600)));
+    const auto isDataColour = [&](double time) {
+        const QColor c =
+            picture.pixelColor(int(std::lround(chart->xAxis->coordToPixel(time))), y600);
+        return std::abs(c.red() - c.green()) < 30 && std::abs(c.green() - c.blue()) < 30 &&
+               c.red() < 200;
+    };
+    // 600 is drawn from the first record's time up to its own; after it the level is 0.
+    EXPECT_TRUE(isDataColour((key(0) + key(1)) / 2));
+    EXPECT_FALSE(isDataColour((key(1) + key(2)) / 2));
+}
+
 TEST(DataGraphPage, BuildsFromTheTextWhenItChanged)
 {
     PageRig rig;
@@ -340,7 +386,6 @@ TEST(DataGraphPage, BuildsFromTheTextWhenItChanged)
               QStringLiteral("Nesmo-7     SN# 20871  Dev# 0  Tag# 12  start: 15-Mar-2005 10:00:00  "
                              "interval: 00:00:02"));
     EXPECT_EQ(rig.graph()->series(SeriesTemp)->name(), QString::fromUtf8("T [\u00B0C]"));
-    EXPECT_EQ(rig.graph()->series(SeriesData)->lineStyle(), QCPGraph::lsStepRight);
     // Pressures around 760 share the axis with the concentration.
     EXPECT_EQ(rig.graph()->Chart2()->yAxis->range().lower, 0);
     EXPECT_GE(rig.graph()->Chart2()->yAxis->range().upper, 760);
@@ -398,10 +443,15 @@ TEST(DataGraphPage, OptionsAndTheAxisRule)
 
     // The buttons show the first picture while checked, the second while not.
     QToolButton* data = rig.graph()->toolButton("ToolButtonData");
-    QToolButton* temp = rig.graph()->toolButton("ToolButtonTemp");
-    EXPECT_NE(data->icon().pixmap(20).toImage(), temp->icon().pixmap(20).toImage());
-    rig.graph()->toolButton("ToolButtonData")->click();
+    const auto picture = [&] { return data->icon().pixmap(20).toImage(); };
+    const QImage off = picture();
+    data->click();
     EXPECT_TRUE(rig.window->action("Data1")->isChecked());
+    const QImage on = picture();
+    EXPECT_NE(on, off);
+    data->click();
+    EXPECT_FALSE(rig.window->action("Data1")->isChecked());
+    EXPECT_EQ(picture(), off);
 }
 
 TEST(DataGraphPage, BadHeadersAreSaidAndWhatCanBeDrawnIs)

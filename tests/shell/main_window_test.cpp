@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "config/config_page.h"
 #include "logged_data/data_text_page.h"
 #include "shell/main_page.h"
 #include "shell/main_window.h"
+#include "shell/window_view.h"
 #include "support/test_support.h"
 
 namespace nesmo::test {
@@ -51,7 +54,8 @@ QStringList menuCaptions(QMenu* menu)
 TEST(MainWindow, FrameMenusAndPages)
 {
     WindowRig rig;
-    rig.show();
+    rig.window->PageControl()->setCurrentIndex(2);
+    rig.show();  // opens on Main, whatever page was current before
     MainWindow& w = *rig.window;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Nesmo Port"));
     EXPECT_EQ(w.minimumSize(), QSize(600, 460));
@@ -165,6 +169,7 @@ TEST(MainWindow, VersionReplyReachesTheConfigurationPageAndStatusBar)
     WindowRig rig;
     rig.show();
     rig.window->link().deliver("V 144 \"1.26\"\r\nV 141 SERIALNUMBER \"20871\"\r\n>");
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());  // not inside the receive path
     ConfigPage* config = rig.window->configPage();
     EXPECT_EQ(config->LabelVer()->text(), QStringLiteral("Version 1.26"));
     EXPECT_FALSE(config->Alarm128()->isHidden());
@@ -175,6 +180,37 @@ TEST(MainWindow, VersionReplyReachesTheConfigurationPageAndStatusBar)
     EXPECT_TRUE(waitUntil([&] { return rig.dialogs.messages.size() == 1; }));
     EXPECT_EQ(rig.dialogs.messages[0],
               QStringLiteral("An upgrade to the Nesmo-7 firmware is available."));
+}
+
+// Message boxes that run their own event loop while open, as real ones do.
+struct ModalDialogs : ScriptedDialogs {
+    void message(const QString& text) override
+    {
+        messages << text;
+        deepest = qMax(deepest, ++depth);
+        if (whileOpen) whileOpen();
+        QEventLoop open;
+        QTimer::singleShot(30, &open, &QEventLoop::quit);
+        open.exec();
+        --depth;
+    }
+    std::function<void()> whileOpen;
+    int depth = 0;
+    int deepest = 0;
+};
+
+TEST(WindowView, MessageBoxesOpenOneAtATime)
+{
+    ModalDialogs dialogs;
+    WindowView view(dialogs);
+    dialogs.whileOpen = [&] {
+        if (dialogs.messages.size() == 1) view.postMessage(QStringLiteral("second"));
+    };
+    view.postMessage(QStringLiteral("first"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return dialogs.messages.size() == 2 && dialogs.depth == 0; }));
+    EXPECT_EQ(dialogs.messages, (QStringList{"first", "second"}));
+    EXPECT_EQ(dialogs.deepest, 1);
 }
 
 }  // namespace

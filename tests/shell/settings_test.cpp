@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "shell/settings_file.h"
@@ -85,12 +86,24 @@ TEST(SettingsFile, WritingOneSectionKeepsTheOthersAndTheirOrder)
 TEST(SettingsFile, FailedWriteKeepsTheOldFile)
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("file"), "x");
-    SettingsFile file(dir.filePath("file/NesmoComm.INI"));
+    const QString path = dir.filePath("NesmoComm.INI");
+    const QByteArray old = "[Setup]\nComPort=3\n";
+    writeFile(path, old);
+    SettingsFile file(path);
     QString error;
-    EXPECT_FALSE(file.writeSetup(SetupSettings{}, &error));
+    {
+        // The new file cannot be written past a few bytes (as on a full disk).
+        const ScopedFileSizeLimit limit(old.size() + 8);
+        EXPECT_FALSE(file.writeSetup(SetupSettings{}, &error));
+    }
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(readFile(dir.filePath("file")), QByteArray("x"));
+    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"NesmoComm.INI"});
+
+    // A path under a regular file cannot be written at all.
+    writeFile(dir.filePath("file"), "x");
+    SettingsFile under(dir.filePath("file/NesmoComm.INI"));
+    EXPECT_FALSE(under.writeSetup(SetupSettings{}, &error));
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -19,6 +22,26 @@
 #include <cstdio>
 
 namespace nesmo::test {
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(qint64 maxBytes)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previousSoft_ = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(maxBytes);
+    // Past the limit the write fails; the signal that would end the process is ignored.
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(previousSoft_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler_);
+}
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {

@@ -61,7 +61,7 @@ private:
 };
 
 // Records every message and answers dialogs from a script.
-class ScriptedDialogs final : public Dialogs {
+class ScriptedDialogs : public Dialogs {
 public:
     void message(const QString& text) override { messages << text; }
     void error(const QString& text) override { errors << text; }
@@ -125,6 +125,20 @@ public:
 // empty; every control named after the program's own names carries that name as
 // its description. Returns one line per control that breaks the rule.
 QStringList unreadableControls(QWidget* root);
+
+// While it lives, no file of this process can grow past maxBytes: a write beyond
+// fails as on a full disk (EFBIG), also for root.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(qint64 maxBytes);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    qint64 previousSoft_ = 0;
+    void (*previousHandler_)(int) = nullptr;
+};
 
 // Picks the dialog entry that names this device path.
 std::function<std::optional<int>(const QStringList&)> chooseDevice(const QString& path);
