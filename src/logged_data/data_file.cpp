@@ -1,8 +1,9 @@
 #include "logged_data/data_file.h"
 
+#include "core/save_file.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace nesmo {
 
@@ -56,15 +57,7 @@ QByteArray dataFileBytes(const QString& pageText)
 
 QString writeDataFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit()) return file.errorString();
-    return {};
+    return saveWholeFile(path, bytes);
 }
 
 }  // namespace nesmo

@@ -1,5 +1,7 @@
 #include "shell/settings_file.h"
 
+#include "core/save_file.h"
+
 // Narrow strings only: the file is read and written as bytes.
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
@@ -8,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <string>
 
@@ -85,15 +86,11 @@ public:
             if (error) *error = QStringLiteral("the settings could not be formatted");
             return false;
         }
-        QSaveFile f(path);
-        if (!f.open(QIODevice::WriteOnly) ||
-            f.write(out.data(), static_cast<qint64>(out.size())) !=
-                static_cast<qint64>(out.size()) ||
-            !f.commit()) {
-            if (error) *error = f.errorString();
-            return false;
-        }
-        return true;
+        const QString failure =
+            saveWholeFile(path, QByteArray(out.data(), static_cast<qsizetype>(out.size())));
+        if (failure.isEmpty()) return true;
+        if (error) *error = failure;
+        return false;
     }
 
 private:
