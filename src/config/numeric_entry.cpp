@@ -49,9 +49,17 @@ bool NumericEntry::eventFilter(QObject* watched, QEvent* event)
             if (c.unicode() < 0x20 && c != u'\b') return false;
             return !accepts(c);
         }
-        case QEvent::FocusIn:
+        case QEvent::FocusIn: {
+            // Only the operator entering the field counts: not the window coming back
+            // to the front, a menu closing, or the focus passing through while a
+            // field that refused its exit takes it back.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+                givingFocusBack_)
+                return false;
             if (it->onFocusIn) it->onFocusIn(field);
             return false;
+        }
         case QEvent::FocusOut: {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             // The window losing the focus, or a menu opening, is no leaving of the field.

@@ -52,7 +52,7 @@ void roundTo(Decimal& d, int decimals)
         --i;
     }
     if (i < 0) {
-        d.digits.insert(0, "1");
+        d.digits.insert(d.digits.begin(), '1');
         ++d.point;
     } else {
         ++d.digits[static_cast<size_t>(i)];

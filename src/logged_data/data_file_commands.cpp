@@ -30,8 +30,20 @@ void DataFileCommands::showFileName(const QString& path)
     text_.setStatusPanel(0, QFileInfo(path).fileName());
 }
 
+bool DataFileCommands::refusedWhileDownloading()
+{
+    // The download would replace the page (and not its file name) when it ends:
+    // an opened file would be shown under the dump, or a half-received text saved.
+    if (!state_.Downloading) return false;
+    dialogs_.message(QStringLiteral(
+        "A download from the instrument is still running. Wait until it has ended, then open "
+        "or save a file."));
+    return true;
+}
+
 void DataFileCommands::FileOpenExecute()
 {
+    if (refusedWhileDownloading()) return;
     FileDialogSetup setup;
     setup.title = QStringLiteral("Open File");
     setup.filters = {QStringLiteral("Text files: *.txt; *.csv (*.txt *.csv)"),
@@ -55,6 +67,7 @@ void DataFileCommands::FileOpenExecute()
 
 void DataFileCommands::FileSaveAsExecute()
 {
+    if (refusedWhileDownloading()) return;
     FileDialogSetup setup;
     setup.title = QStringLiteral("Save As");
     setup.fileName = state_.CurrentFileName;

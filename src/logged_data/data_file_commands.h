@@ -36,6 +36,7 @@ public:
 
     // Shows a file's name in the first status panel, without its folder.
     void showFileName(const QString& path);
+    bool refusedWhileDownloading();
 
 private:
     AppState& state_;

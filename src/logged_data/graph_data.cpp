@@ -88,11 +88,11 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
     for (qsizetype i = 0; i < h.missingKeys.size(); ++i)
         g.messages << QString::fromLatin1(kHeaderProblemMessage);
 
+    // One arg() for all fields: a "%1" inside a header text stays text.
     g.title = QStringLiteral("%1  SN# %2  Dev# %3  Tag# %4  start: %5 %6  interval: %7")
-                  .arg(titleText(h.Model), titleText(h.SerialNo))
-                  .arg(deviceNumber)
-                  .arg(h.TagNumber)
-                  .arg(titleText(h.StartDate), titleText(h.StartTime), titleText(h.LogPeriodText));
+                  .arg(titleText(h.Model), titleText(h.SerialNo), QString::number(deviceNumber),
+                       QString::number(h.TagNumber), titleText(h.StartDate), titleText(h.StartTime),
+                       titleText(h.LogPeriodText));
     g.seriesTitles[SeriesData] = titleText(h.UnitName);
     g.seriesTitles[SeriesTemp] =
         QStringLiteral("T [") + QChar(0xB0) + QChar::fromLatin1(h.TempUnits) + QLatin1Char(']');

@@ -286,6 +286,9 @@ void MainPage::linkLost()
 void MainPage::onFocusChanged(QWidget* old, QWidget* now)
 {
     if (!state_.NetworkMode) return;
+    // The program losing or regaining the focus (another application in front) is
+    // no entering or leaving of the box.
+    if (!old || !now) return;
     const bool wasInside = old && networkBox_->isAncestorOf(old);
     const bool isInside = now && networkBox_->isAncestorOf(now);
     if (!wasInside && isInside) runGuarded(dialogs_, [this] { NetworkBoxEnter(); });

@@ -8,14 +8,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "e2e/net_rig.h"
+#include "e2e/dump_rig.h"
 
 namespace nesmo::test {
 namespace {
 
 TEST(LinkLife, ClosingDuringAConfigurationReadEndsTheProgramAtOnce)
 {
-    NetRig rig;
+    DumpRig rig(DumpRig::OverTcp{}, {"--pace"});
     ASSERT_EQ(rig.state.FirmwareVersion, 128);
     QElapsedTimer sinceClose;
     qsizetype receivedAtClose = -1;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -133,6 +134,29 @@ TEST_F(ConfigPageTest, AlarmChoiceEnablesItsLevel)
     rig.reply("ALARM OFF 1.5\r\n");  // a reply changes it as the operator would
     EXPECT_FALSE(p().ConcAlarmLevelEdit()->isEnabled());
     EXPECT_FALSE(p().StelAlarmLevelEdit()->isEnabled());
+}
+
+TEST_F(ConfigPageTest, FocusThatOnlyPassesThroughIsNoEntry)
+{
+    // The window coming back to the front gives the tag number the focus again.
+    p().TagNumberEdit()->setFocus();
+    rig.settle();
+    rig.state.TagNumberChanged = false;
+    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(p().TagNumberEdit(), &back);
+    EXPECT_FALSE(rig.state.TagNumberChanged);
+
+    // A blank field refuses its exit and takes the focus back from the cut point.
+    PageRig::choose(p().InletTypeBox(), 1);  // RED CYCLONE: the cut point is shown
+    QLineEdit* avg = p().DisplayAvgEdit();
+    avg->setFocus();
+    rig.settle();
+    avg->clear();
+    p().CutPointEdit()->setFocus();
+    rig.settle();
+    EXPECT_TRUE(avg->hasFocus());
+    EXPECT_FALSE(p().cutPointEntry());
+    EXPECT_EQ(rig.dialogs.messages.value(0), "This Field can't be left blank");
 }
 
 TEST_F(ConfigPageTest, TagFlagAndCalibrationFactorSwitch)

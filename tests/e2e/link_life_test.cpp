@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "config/config_page.h"
-#include "e2e/net_rig.h"
+#include "e2e/dump_rig.h"
 #include "shell/main_page.h"
 #include "shell/main_window.h"
 #include "support/test_support.h"
@@ -20,7 +20,7 @@ namespace {
 
 TEST(LinkLife, ANewConnectionInTheMiddleOfADumpStartsClean)
 {
-    NetRig rig;
+    DumpRig rig(DumpRig::OverTcp{}, {"--pace"});
     ASSERT_EQ(rig.state.FirmwareVersion, 128);
     QPushButton* connection = rig.window->mainPage()->SerialConnectionButton();
     // A second into a long dump the operator closes the connection and opens it again.

@@ -185,6 +185,19 @@ TEST(DataTextPage, FilesThatFailChangeNothing)
         EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("good.txt"));
     };
 
+    // While a download runs, files are neither opened nor saved: the dump would
+    // replace what was opened, and only part of it is there to save.
+    rig.state.Downloading = true;
+    rig.open(rig.file("other.txt", "other\r\n"));
+    rig.window->action("FileSaveAs")->trigger();
+    rig.state.Downloading = false;
+    EXPECT_EQ(rig.dialogs.openDialogs.size(), 1);
+    EXPECT_TRUE(rig.dialogs.saveDialogs.isEmpty());
+    ASSERT_EQ(rig.dialogs.messages.size(), 2);
+    EXPECT_TRUE(rig.dialogs.messages[0].startsWith("A download from the instrument is still"));
+    unchanged();
+    rig.dialogs.messages.clear();
+
     rig.open(rig.dir.filePath("no-such-file.txt"));
     ASSERT_EQ(rig.dialogs.messages.size(), 1);
     EXPECT_TRUE(rig.dialogs.messages[0].contains(QStringLiteral("could not be opened")));

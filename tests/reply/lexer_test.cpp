@@ -208,8 +208,10 @@ TEST(KeywordTable, RowsInOrderWithTheirCodes)
         "DONE";
     std::string rows;
     int count = 0;
-    for (const KeywordRow* r = KeywordTable; r->text; ++r, ++count)
-        rows += (count ? " " : "") + std::string(r->text);
+    for (const KeywordRow* r = KeywordTable; r->text; ++r, ++count) {
+        if (count) rows += ' ';
+        rows += r->text;
+    }
     EXPECT_EQ(count, 72);
     EXPECT_EQ(rows, order);
     EXPECT_EQ(KeywordTable[72].code, 0);
