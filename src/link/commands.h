@@ -80,6 +80,7 @@ inline constexpr char kTagDumpFmt[] = "tagdump %.2s \r";
 // Sites
 inline constexpr char kSite[] = "site\r";
 inline constexpr char kSiteQueryFmt[] = "site %i\r\r";
+inline constexpr char kSiteListFactoryDefault[] = "site 1 \"Factory default\" 1.000\r\r";
 inline constexpr char kSiteSetNameFmt[] = "site  %s\r";
 inline constexpr char kSiteSelectFmt[] = "site %s\r";
 

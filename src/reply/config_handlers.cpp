@@ -97,13 +97,14 @@ void site(Lexer& lx, InstrumentView& view)
     if (lineExists) view.setItem(Control::SiteList, line, name);
     view.setText(Control::Label25, name);
     const double factor = next(lx) == TokReal ? double(lx.realValue()) : 1.0;
-    view.setText(Control::CalFactorEdit, pattern::fixedNumber(factor, 3, kSiteFactorDigits));
-    // The site list holds the instrument's own text, which it is sent back as:
-    // its factor keeps a full stop whatever the user's locale.
+    const QString factorText = pattern::fixedNumber(factor, 3, kSiteFactorDigits);
+    view.setText(Control::CalFactorEdit, factorText);
+    // The site list is a field too: its factors carry the user's decimal separator
+    // (the site list's set sends commas as full stops).
     if (lineExists)
-        view.setItem(Control::SiteList, line,
-                     decimal(n) + QStringLiteral(" \"") + name + QStringLiteral("\" ") +
-                         pattern::fixedNumber(factor, 3, kSiteFactorDigits, QLatin1Char('.')));
+        view.setItem(
+            Control::SiteList, line,
+            decimal(n) + QStringLiteral(" \"") + name + QStringLiteral("\" ") + factorText);
 }
 
 void tags(Lexer& lx, InstrumentView& view)

@@ -324,7 +324,7 @@ TEST_F(ConfigPageTest, SiteReplies)
     rig.reply("SITE 3 \"Quarry \xDF\" 2.5\r\n");
     EXPECT_EQ(p().CalFactorEdit()->text(), loc("2.500"));
     const QStringList after = list->toPlainText().split('\n');
-    EXPECT_EQ(after.value(2), QString::fromLatin1("3 \"Quarry \xDF\" 2.500"));
+    EXPECT_EQ(after.value(2), QString::fromLatin1("3 \"Quarry \xDF\" 2") + loc(".500"));
     EXPECT_EQ(after.value(3), "4 \"Site 4\" 1.000");
     EXPECT_EQ(after.size(), 51);
     rig.reply("SITE 51 \"Far\" 1.0\r\nSITE 0 \"None\"\r\n");
