@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6 libsimpleini-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format

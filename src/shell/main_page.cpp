@@ -95,7 +95,6 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     showPanelButton_ =
         nameControl(new QPushButton(QStringLiteral("Show instrument panel")), "ShowPanelButton");
     showPanelButton_->setToolTip(QStringLiteral("Control instrument from this application"));
-    showPanelButton_->setEnabled(false);  // the panel's keys come with the panel window
     row->addWidget(showPanelButton_);
     row->addStretch(1);
     outer->addLayout(row);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QToolButton>
@@ -14,6 +15,7 @@
 #include "logged_data/data_text_page.h"
 #include "logged_data/tag_directory.h"
 #include "maintenance/site_list_page.h"
+#include "panel/panel_control.h"
 #include "panel/panel_window.h"
 #include "reply/config_handlers.h"
 #include "shell/main_page.h"
@@ -66,18 +68,17 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     installConfigHandlers(link_->parser(), *view_, state_);
     configPage_->setTagList(dataTextPage_->TagListBox());
     configPage_->addNumericField(mainPage_->DeviceNOEdit(), [this] {
-        // The instrument panel shows the device number once it has its own refresh.
         mainPage_->DeviceNOSet();
+        if (panel_->isVisible()) panelControl_->RefreshPanel();
     });
 
     link_->setTerminalVisibility([this] { return dataTextPage_->terminalShown(); },
                                  [this](bool shown) { dataTextPage_->setTerminalShown(shown); });
-    link_->setPanelVisible([this] { return panel_->isVisible(); });
 
     tags_ = new TagDirectory(
         state_, *link_, dialogs_, *dataTextPage_,
         {[this] { return pages_->currentIndex() == 2; }, [this] { ViewTextExecute(); },
-         [this] { panel_->show(); }, [this] { mainPage_->SerialConnectClick(); }},
+         [this] { panelControl_->openOrRefresh(); }, [this] { mainPage_->SerialConnectClick(); }},
         this);
     files_ = new DataFileCommands(
         state_, dialogs_, *dataTextPage_, *dataGraphPage_,
@@ -86,6 +87,14 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     dataGraphPage_->setActiveCheck([this] { return pages_->currentIndex() == 2; });
 
     buildMenus();
+    panelControl_ = new PanelControl(
+        state_, *link_, *panel_, mainPage_->ShowPanelButton(), action("ViewInstControlPanel"),
+        {[this] { return link_->port().portNumber(); }, [this] { mainPage_->SerialConnectClick(); },
+         [this] { mainPage_->SetConnection(false); }},
+        this);
+    connect(mainPage_->ShowPanelButton(), &QPushButton::clicked, this, [this] {
+        runGuarded(dialogs_, [this] { panelControl_->ViewInstControlPanelClick(); });
+    });
     wireLoggedData();
     connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
     connect(dataTextPage_, &DataTextPage::terminalShownChanged, comTerminalAction_,
@@ -130,6 +139,8 @@ void MainWindow::readSettings()
     mainPage_->DeviceCheckBox()->setChecked(s.DeviceFilter);
     state_.SiteFileName = s.SiteFile;
     dataTextPage_->setCaptureFileName(s.TerminalCaptureFile);
+    const PanelSettings place = settings_.readPanel();
+    panel_->moveFrameTo(place.Top, place.Left);
 }
 
 void MainWindow::FormCreate(const QStringList& arguments)
@@ -193,9 +204,17 @@ void MainWindow::FormClose()
     s.DeviceFilter = mainPage_->DeviceCheckBox()->isChecked();
     s.TerminalCaptureFile = dataTextPage_->captureFileName();
     s.SiteFile = state_.SiteFileName;
+    // The panel's place, where the window system reports one (some Wayland
+    // sessions do not: the stored place is kept then).
+    PanelSettings place = settings_.readPanel();
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        const QRect frame = panel_->frameGeometry();
+        place = {frame.top(), frame.left(), frame.height(), frame.width()};
+    }
     QString error;
     if (!settings_.writeSetup(s, &error) ||
-        !settings_.writePorts(link_->port().portMap().explicitEntries(), &error))
+        !settings_.writePorts(link_->port().portMap().explicitEntries(), &error) ||
+        !settings_.writePanel(place, &error))
         dialogs_.message(QStringLiteral("The settings could not be saved to %1:\n%2")
                              .arg(settings_.path(), error));
     link_->port().close();
@@ -268,7 +287,8 @@ void MainWindow::buildMenus()
     addAction(view, "ViewConfig", QStringLiteral("&Config"), [this] { ViewConfigExecute(); });
     view->addSeparator();
     QAction* panelItem =
-        addAction(view, "ViewInstControlPanel", QStringLiteral("&Instrument control panel"));
+        addAction(view, "ViewInstControlPanel", QStringLiteral("&Instrument control panel"),
+                  [this] { panelControl_->ViewInstControlPanelClick(); });
     panelItem->setCheckable(true);
     view->addSeparator();
     comTerminalAction_ = addAction(view, "ComTerminal", QStringLiteral("Com &terminal"),

@@ -18,6 +18,7 @@ class DataFileCommands;
 class DataGraphPage;
 class DataTextPage;
 class MainPage;
+class PanelControl;
 class PanelWindow;
 class SiteListPage;
 class TagDirectory;
@@ -43,6 +44,7 @@ public:
     ConfigPage* configPage() const { return configPage_; }
     SiteListPage* siteListPage() const { return siteListPage_; }
     PanelWindow* panel() const { return panel_; }
+    PanelControl* panelControl() const { return panelControl_; }
     AboutWindow* about() const { return about_; }
     QAction* action(const char* objectName) const;
     TagDirectory* tagDirectory() const { return tags_; }
@@ -85,6 +87,7 @@ private:
     ConfigPage* configPage_ = nullptr;
     SiteListPage* siteListPage_ = nullptr;
     PanelWindow* panel_ = nullptr;
+    PanelControl* panelControl_ = nullptr;
     AboutWindow* about_ = nullptr;
     TagDirectory* tags_ = nullptr;
     DataFileCommands* files_ = nullptr;

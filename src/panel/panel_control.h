@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+#include <QPushButton>
+#include <functional>
+
+#include "core/app_state.h"
+#include "panel/panel_keys.h"
+
+namespace nesmo {
+
+class Link;
+class PanelWindow;
+
+// What showing the panel needs of the main window's connection handling.
+struct PanelHooks {
+    std::function<int()> portNumber;  // the serial port number, 0 = none chosen
+    std::function<void()> connect;    // SerialConnectClick
+    std::function<void()> closeLink;  // SetConnection(false)
+};
+
+// Showing, hiding and driving the instrument panel: the toggle of the Main page's
+// button and the View menu item, the check that the instrument answers, the
+// panel's keys and its display refresh.
+class PanelControl final : public QObject {
+    Q_OBJECT
+
+public:
+    PanelControl(AppState& state, Link& link, PanelWindow& panel, QPushButton* showButton,
+                 QAction* menuItem, PanelHooks hooks, QObject* parent = nullptr);
+
+    bool shown() const { return shown_; }
+
+    // The button and the menu item: shows a hidden panel, hides a shown one.
+    void ViewInstControlPanelClick();
+    // After showing: the instrument must answer, or the panel is hidden again.
+    void ViewInstPanelExecute();
+    // Refreshes the display now, when the link is open and no reply is awaited.
+    void RefreshPanel();
+    // The tag list's "open the panel": shows it when hidden, refreshes it when shown.
+    void openOrRefresh();
+    // One instrument key, then the display refreshed. A key that arrives while a
+    // key's exchange still runs (a held key's repeats) is dropped.
+    void pressKey(panel::Key key);
+
+private:
+    void toggle(bool mayConnect);
+    // The one place where the shown state changes: window, caption and check follow.
+    void setShown(bool shown);
+
+    AppState& state_;
+    Link& link_;
+    PanelWindow& panel_;
+    QPushButton* showButton_;
+    QAction* menuItem_;
+    PanelHooks hooks_;
+    bool shown_ = false;
+    bool keyRunning_ = false;
+};
+
+}  // namespace nesmo

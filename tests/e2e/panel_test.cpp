@@ -1,0 +1,124 @@
+// The instrument panel against nesmo7-sim over a pseudo-terminal: showing and
+// hiding it, its keys by mouse and keyboard, its refresh, and its place.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include "e2e/dump_rig.h"
+#include "panel/panel_control.h"
+#include "panel/panel_window.h"
+
+namespace nesmo::test {
+namespace {
+
+struct PanelRig : DumpRig {
+    explicit PanelRig(QStringList simArgs = {}, const QByteArray& setup = QByteArray())
+        : DumpRig(std::move(simArgs), setup)
+    {
+        seen = readFile(log).size();
+    }
+    PanelWindow& panel() { return *window->panel(); }
+    QPushButton* button() { return window->mainPage()->ShowPanelButton(); }
+    QAction* item() { return window->action("ViewInstControlPanel"); }
+    // Everything the instrument received since the last call.
+    QByteArray sent()
+    {
+        const QByteArray all = readFile(log);
+        const QByteArray fresh = all.mid(seen);
+        seen = all.size();
+        return fresh;
+    }
+    qsizetype seen = 0;
+};
+
+TEST(Panel, ShownChecksTheInstrumentAndKeysRefreshTheDisplay)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.sim->ready());
+    rig.button()->click();
+    EXPECT_TRUE(rig.panel().isVisible());
+    EXPECT_EQ(rig.button()->text(), QStringLiteral("Hide instrument panel"));
+    EXPECT_TRUE(rig.item()->isChecked());
+    EXPECT_EQ(rig.sent(), QByteArray("backlight\rv 5\rd \rv 144\rv 141\rv 5\r"));
+    EXPECT_FALSE(rig.panel().displayLine(0).isEmpty());
+    EXPECT_EQ(rig.panel().serialText(), QStringLiteral("Serial No. 20871 "));
+
+    // Keys by keyboard (either case, arrows, keypad Enter) and by mouse.
+    QTest::keyClick(&rig.panel(), Qt::Key_P);
+    EXPECT_EQ(rig.sent(), QByteArray("key ENTER\rtag \rv 5\r"));
+    QTest::keyClick(&rig.panel(), Qt::Key_Up);
+    QTest::keyClick(&rig.panel(), Qt::Key_O);
+    QTest::keyClick(&rig.panel(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(rig.sent(), QByteArray("key UP\rv 5\rkey DOWN\rv 5\rkey ENTER\rtag \rv 5\r"));
+    rig.panel().keyButton(panel::Key::Esc)->click();
+    QTest::keyClick(&rig.panel(), Qt::Key_X);  // no key of the instrument
+    EXPECT_EQ(rig.sent(), QByteArray("key ESC\rv 5\r"));
+    EXPECT_FALSE(rig.panel().keyButton(panel::Key::Esc)->hasFocus());
+
+    // While shown the display is refreshed about every two seconds.
+    EXPECT_TRUE(waitUntil([&] { return readFile(rig.log).mid(rig.seen) == "v 5\r"; }, 4000));
+    rig.sent();
+
+    // The close box only hides: no command, the button and the item follow.
+    rig.panel().close();
+    EXPECT_FALSE(rig.panel().isVisible());
+    EXPECT_EQ(rig.button()->text(), QStringLiteral("Show instrument panel"));
+    EXPECT_FALSE(rig.item()->isChecked());
+    QTest::qWait(2500);
+    EXPECT_EQ(rig.sent(), QByteArray());
+
+    // The menu item shows it again through the whole toggle, and hides it too.
+    rig.item()->trigger();
+    EXPECT_TRUE(rig.panel().isVisible());
+    EXPECT_TRUE(rig.item()->isChecked());
+    EXPECT_EQ(rig.sent(), QByteArray("backlight\rv 5\rd \rv 144\rv 141\rv 5\r"));
+    rig.item()->trigger();
+    EXPECT_FALSE(rig.panel().isVisible());
+    EXPECT_FALSE(rig.item()->isChecked());
+    EXPECT_EQ(rig.sent(), QByteArray("backlight\rv 5\rd \r"));
+}
+
+TEST(Panel, AKeyThatArrivesDuringAKeyExchangeIsDropped)
+{
+    // Replies come slowly, in small pieces: a held key repeats during the exchange.
+    PanelRig rig({"--chunk", "4", "--chunk-delay", "30"});
+    rig.window->panelControl()->ViewInstControlPanelClick();
+    ASSERT_TRUE(rig.panel().isVisible());
+    rig.sent();
+    QTimer::singleShot(20, [&] {
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&rig.panel(), Qt::Key_Down);
+    });
+    QTest::keyClick(&rig.panel(), Qt::Key_Down);
+    EXPECT_EQ(rig.sent(), QByteArray("key DOWN\rv 5\r"));
+}
+
+TEST(Panel, ItsPlaceIsKeptAndAPlaceOffTheScreensIsMovedBack)
+{
+    {
+        PanelRig rig({}, "\n[Panel]\nTop=120\nLeft=140\n");
+        rig.window->panelControl()->ViewInstControlPanelClick();
+        ASSERT_TRUE(rig.panel().isVisible());
+        EXPECT_EQ(rig.panel().frameGeometry().topLeft(), QPoint(140, 120));
+        rig.panel().move(150, 90);
+        const QSize frame = rig.panel().frameGeometry().size();  // the window with its frame
+        rig.window->close();
+        const QByteArray ini = readFile(rig.dir.filePath("NesmoComm.INI"));
+        EXPECT_TRUE(
+            ini.contains("[Panel]\nTop=90\nLeft=150\nHeight=" + QByteArray::number(frame.height()) +
+                         "\nWidth=" + QByteArray::number(frame.width()) + "\n"))
+            << ini.constData();
+    }
+    PanelRig far({}, "\n[Panel]\nTop=9000\nLeft=-9000\n");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(far.panel().frameGeometry().topLeft()))
+        << far.panel().frameGeometry().x() << "," << far.panel().frameGeometry().y();
+}
+
+}  // namespace
+}  // namespace nesmo::test
