@@ -11,6 +11,12 @@
 
 #include "widgets/control_names.h"
 
+// The panel's pictures live in a static library: their resource is registered by hand.
+static void initPanelPictures()
+{
+    Q_INIT_RESOURCE(panel);
+}
+
 namespace nesmo {
 
 namespace {
@@ -44,6 +50,7 @@ QPixmap keycap(char letter)
 
 PanelWindow::PanelWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
 {
+    initPanelPictures();
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Nesmo-7"));
     setFixedSize(362, 267);

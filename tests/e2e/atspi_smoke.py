@@ -4,8 +4,8 @@
 Starts nesmo7-sim on a pseudo-terminal and NesmoComm connected to it as COM1, finds
 the connection button by its caption through AT-SPI and checks what it reads.
 
-Run inside a session bus and an X server:
-    xvfb-run -a dbus-run-session -- /usr/bin/python3 atspi_smoke.py NesmoComm nesmo7-sim
+Run inside a session bus; it starts an X server of its own (Xvfb) on a free display:
+    dbus-run-session -- /usr/bin/python3 atspi_smoke.py NesmoComm nesmo7-sim
 """
 import os
 import subprocess
@@ -39,8 +39,33 @@ def is_connection_button(node):
     return node.getRoleName() == "push button" and node.name.startswith("Serial Connection")
 
 
+def start_x_server():
+    """Xvfb on a display it picks itself (no race with other servers); returns it and its number."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    return server, number
+
+
 def main():
     program, simulator = sys.argv[1], sys.argv[2]
+    xvfb, display = start_x_server()
+    if not display:
+        print("FAIL: Xvfb did not start")
+        return 1
+    os.environ["DISPLAY"] = ":" + display
+    try:
+        return run(program, simulator)
+    finally:
+        xvfb.terminate()
+        xvfb.wait(5)
+
+
+def run(program, simulator):
     with tempfile.TemporaryDirectory() as work:
         tty = os.path.join(work, "ttyNESMO7")
         sim_log = open(os.path.join(work, "sim.out"), "w")

@@ -4,9 +4,12 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include "e2e/dump_rig.h"
@@ -118,6 +121,39 @@ TEST(Panel, ItsPlaceIsKeptAndAPlaceOffTheScreensIsMovedBack)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(far.panel().frameGeometry().topLeft()))
         << far.panel().frameGeometry().x() << "," << far.panel().frameGeometry().y();
+}
+
+TEST(Panel, BothDisplayLinesShowWhole)
+{
+    PanelRig rig;
+    rig.window->panelControl()->ViewInstControlPanelClick();
+    PanelWindow& panel = rig.panel();
+    panel.setDisplayLine(0, QStringLiteral("0.123 mg/m3  RUN"));
+    panel.setDisplayLine(1, QStringLiteral("12:34:56  TAG 07"));
+    QPlainTextEdit* display = panel.display();
+    QCoreApplication::processEvents();
+    const QTextBlock second = display->document()->lastBlock();
+    ASSERT_EQ(second.blockNumber(), 1);
+    // The display's own layout: the second line ends inside the display, and
+    // sixteen characters fit its width.
+    const auto* layout =
+        qobject_cast<QPlainTextDocumentLayout*>(display->document()->documentLayout());
+    ASSERT_TRUE(layout);
+    const QRectF lines = layout->blockBoundingRect(second).translated(
+        0, layout->blockBoundingRect(display->document()->firstBlock()).height());
+    EXPECT_LE(lines.bottom() + display->document()->documentMargin(),
+              display->viewport()->height());
+    EXPECT_LE(display->fontMetrics().horizontalAdvance(QString(16, QLatin1Char('M'))) +
+                  2 * display->document()->documentMargin(),
+              display->viewport()->width());
+    // The keys and the keyboard letters carry their pictures.
+    const QImage enter = panel.keyButton(panel::Key::Enter)->icon().pixmap(47).toImage();
+    EXPECT_NE(enter.pixelColor(23, 23).alpha(), 0);
+    const auto* letterP = panel.findChild<QLabel*>(QStringLiteral("Image6"));
+    ASSERT_TRUE(letterP);
+    EXPECT_NE(letterP->pixmap().toImage().pixelColor(22, 22).alpha(), 0);
+    if (const QByteArray dir = qgetenv("NESMO_SCREENSHOT_DIR"); !dir.isEmpty())
+        panel.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/panel.png"));
 }
 
 }  // namespace
