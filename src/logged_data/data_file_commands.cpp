@@ -1,5 +1,7 @@
 #include "logged_data/data_file_commands.h"
 
+#include "widgets/file_dialogs.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
@@ -44,13 +46,7 @@ bool DataFileCommands::refusedWhileDownloading()
 void DataFileCommands::FileOpenExecute()
 {
     if (refusedWhileDownloading()) return;
-    FileDialogSetup setup;
-    setup.title = QStringLiteral("Open File");
-    setup.filters = {QStringLiteral("Text files: *.txt; *.csv (*.txt *.csv)"),
-                     QStringLiteral("Rich text: *.rtf; *.doc (*.rtf *.doc)"),
-                     QStringLiteral("All files (*)")};
-    setup.defaultSuffix = QStringLiteral("txt");
-    const QString path = dialogs_.openFileName(setup);
+    const QString path = dialogs_.openFileName(textFileOpenSetup());
     if (path.isEmpty()) return;
     // A file that cannot be read changes nothing: text, name and status stay.
     const DataFileRead file = readDataFile(path, DataTextPage::kTextLimit);
@@ -68,16 +64,9 @@ void DataFileCommands::FileOpenExecute()
 void DataFileCommands::FileSaveAsExecute()
 {
     if (refusedWhileDownloading()) return;
-    FileDialogSetup setup;
-    setup.title = QStringLiteral("Save As");
-    setup.fileName = state_.CurrentFileName;
     // A name without a folder (a capture's or "Untitled.csv") opens in the working folder.
-    if (state_.CurrentFileName.contains(QLatin1Char('/')))
-        setup.directory = QFileInfo(state_.CurrentFileName).path();
-    setup.filters = {QStringLiteral("text file (*.txt)"), QStringLiteral("CSV file (*.csv)"),
-                     QStringLiteral("All files (*)")};
-    setup.defaultSuffix = QStringLiteral("txt");
-    const QString path = dialogs_.saveFileName(setup);
+    const QString path =
+        dialogs_.saveFileName(textFileSaveSetup(state_.CurrentFileName, state_.CurrentFileName));
     if (path.isEmpty()) return;
     const QString error = writeDataFile(path, dataFileBytes(text_.pageText()));
     if (!error.isEmpty()) {

@@ -47,7 +47,8 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     dataTextPage_ = new DataTextPage(state_, *link_, dialogs_);
     dataGraphPage_ = new DataGraphPage(state_, *link_, dialogs_, *dataTextPage_);
     configPage_ = new ConfigPage(state_, *link_, dialogs_);
-    siteListPage_ = new SiteListPage;
+    siteListPage_ =
+        new SiteListPage(state_, *link_, dialogs_, [this] { return configPage_->Edit2()->text(); });
     const struct {
         QWidget* page;
         const char* name;
