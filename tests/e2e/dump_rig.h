@@ -55,6 +55,14 @@ struct DumpRig {
         waitUntil([&] { return state.FirmwareVersion != 0; });
     }
     QByteArray scratch() { return readFile(dir.filePath("scratch.txt")); }
+    // Everything the instrument received since the last call.
+    QByteArray sent()
+    {
+        const QByteArray all = readFile(log);
+        const QByteArray fresh = all.mid(seen);
+        seen = all.size();
+        return fresh;
+    }
     QString text() { return window->dataTextPage()->RichEdit1()->toPlainText(); }
     QString panel(int i) { return window->dataTextPage()->statusPanel(i); }
 
@@ -62,6 +70,7 @@ struct DumpRig {
     QTemporaryDir dir;
     QString tty;
     QString log;  // every byte the instrument received
+    qsizetype seen = 0;
     std::unique_ptr<SimProcess> sim;
     AppState state;
     ScriptedDialogs dialogs;

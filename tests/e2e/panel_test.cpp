@@ -28,15 +28,6 @@ struct PanelRig : DumpRig {
     PanelWindow& panel() { return *window->panel(); }
     QPushButton* button() { return window->mainPage()->ShowPanelButton(); }
     QAction* item() { return window->action("ViewInstControlPanel"); }
-    // Everything the instrument received since the last call.
-    QByteArray sent()
-    {
-        const QByteArray all = readFile(log);
-        const QByteArray fresh = all.mid(seen);
-        seen = all.size();
-        return fresh;
-    }
-    qsizetype seen = 0;
 };
 
 TEST(Panel, ShownChecksTheInstrumentAndKeysRefreshTheDisplay)

@@ -1,0 +1,127 @@
+// The Site List page against nesmo7-sim over a pseudo-terminal: what a get and a
+// set send, byte for byte, what the list shows after them, and its files.
+#include <gtest/gtest.h>
+
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "config/config_page.h"
+#include "e2e/dump_rig.h"
+#include "maintenance/site_list_page.h"
+
+namespace nesmo::test {
+namespace {
+
+struct SiteRig : DumpRig {
+    explicit SiteRig(QStringList simArgs = {}) : DumpRig(std::move(simArgs)) { sent(); }
+    SiteListPage& page() { return *window->siteListPage(); }
+    QString current() { return window->configPage()->Edit2()->text(); }
+    // The line of one site, as the operator would type it over the old one.
+    void editLine(int index, const QString& text)
+    {
+        QTextCursor c(page().SiteList()->document()->findBlockByNumber(index));
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        c.insertText(text);
+    }
+};
+
+QByteArray getCommands(const QString& current)
+{
+    QByteArray out = "v 157\rsite\rsite 1 \"Factory default\" 1.000\r\r";
+    for (int i = 1; i <= 50; ++i)
+        out += "site " + QByteArray::number(i) + "\r\r";
+    return out + "site " + current.toLatin1() + "\r";
+}
+
+TEST(SiteList, GetAsksForEverySiteAndFillsFiftyLines)
+{
+    SiteRig rig;
+    ASSERT_TRUE(rig.sim->ready());
+    EXPECT_FALSE(rig.page().SetSiteList()->isEnabled());
+    rig.page().GetSiteList()->click();
+    const QString current = rig.current();
+    EXPECT_EQ(rig.sent(), getCommands(current));
+    const QList<QByteArray> lines = rig.page().lines();
+    ASSERT_EQ(lines.size(), 50);
+    EXPECT_EQ(lines[0], QByteArray("1 \"Factory default\" 1.000"));
+    for (int i = 0; i < 50; ++i)
+        EXPECT_TRUE(lines[i].startsWith(QByteArray::number(i + 1) + " \"")) << lines[i].constData();
+    EXPECT_TRUE(rig.page().SetSiteList()->isEnabled());
+    EXPECT_TRUE(rig.page().GetSiteList()->isEnabled());
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+}
+
+TEST(SiteList, SetSendsTheListAsItStoodAndShowsWhatTheInstrumentKept)
+{
+    SiteRig rig;
+    rig.page().GetSiteList()->click();
+    rig.sent();
+    rig.editLine(2, QStringLiteral("3 \"Quarry, north\" 1,250"));
+    QList<QByteArray> before = rig.page().lines();
+    rig.page().SetSiteList()->click();
+    QByteArray expected = "v 157\rsite\rsite 1 \"Factory default\" 1.000\r\r";
+    for (const QByteArray& line : before)
+        expected += "site  " + QByteArray(line).replace(',', '.') + "\r";
+    expected += "site " + rig.current().toLatin1() + "\r";
+    EXPECT_EQ(rig.sent(), expected);
+    EXPECT_EQ(rig.page().lines().value(2), QByteArray("3 \"Quarry. north\" 1.250"));
+    EXPECT_TRUE(rig.page().SetSiteList()->isEnabled());
+
+    // A line the instrument would cut is named first; Cancel sends nothing more.
+    rig.editLine(11, QStringLiteral("12 \"Twenty-one characters\" 1.500"));
+    rig.dialogs.okCancelAnswer = false;
+    rig.page().SetSiteList()->click();
+    EXPECT_EQ(rig.sent(), QByteArray("v 157\r"));
+    ASSERT_EQ(rig.dialogs.questions.size(), 1);
+    EXPECT_TRUE(rig.dialogs.questions[0].contains("The lines of sites 12 are longer"))
+        << rig.dialogs.questions[0].toStdString();
+}
+
+TEST(SiteList, RunModeRefusesTheSetButNotTheGet)
+{
+    SiteRig rig({"--running"});
+    rig.page().GetSiteList()->click();
+    EXPECT_EQ(rig.page().lines().size(), 50);
+    EXPECT_FALSE(rig.page().SetSiteList()->isEnabled());
+    rig.sent();
+    rig.page().SetSiteListClick();
+    EXPECT_EQ(rig.sent(), QByteArray("v 157\r"));
+    EXPECT_EQ(rig.dialogs.messages,
+              QStringList{"Site list data can not be changed while in run mode."});
+}
+
+TEST(SiteList, AFileRoundTripAddsAndLosesNoLine)
+{
+    SiteRig rig;
+    rig.page().GetSiteList()->click();
+    const QList<QByteArray> lines = rig.page().lines();
+    const QString path = rig.dir.filePath("sites.txt");
+    rig.dialogs.saveAnswer = path;
+    rig.page().WriteSiteListFile()->click();
+    QByteArray expected;
+    for (const QByteArray& line : lines)
+        expected += line + "\r\n";
+    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(rig.state.SiteFileName, path);
+    EXPECT_EQ(rig.dialogs.saveDialogs.value(0).fileName, QStringLiteral("SiteFile.txt"));
+
+    // Read back into a fresh program: the same lines, set enabled, nothing asked.
+    rig.page().SiteList()->setPlainText(QStringLiteral("something else\n"));
+    rig.dialogs.openAnswer = path;
+    rig.sent();
+    rig.page().ReadSiteListFile()->click();
+    EXPECT_EQ(rig.page().lines(), lines);
+    EXPECT_EQ(rig.state.CurrentFileName, path);
+    EXPECT_EQ(rig.state.SiteFileName, path);
+    EXPECT_EQ(rig.sent(), QByteArray());
+
+    // A file with CR-only and LF-only line ends reads as its lines.
+    writeFile(rig.dir.filePath("mixed.txt"), "1 \"a\" 1.000\r2 \"b\" 1.000\n3 \"c\" 1.000");
+    rig.dialogs.openAnswer = rig.dir.filePath("mixed.txt");
+    rig.page().ReadSiteListFile()->click();
+    EXPECT_EQ(rig.page().lines(),
+              (QList<QByteArray>{"1 \"a\" 1.000", "2 \"b\" 1.000", "3 \"c\" 1.000"}));
+}
+
+}  // namespace
+}  // namespace nesmo::test
