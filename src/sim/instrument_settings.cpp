@@ -12,7 +12,7 @@ namespace nesmo::sim {
 namespace {
 
 // Longest site name the instrument stores.
-constexpr int kSiteNameLength = 24;
+constexpr int kSiteNameLength = 39;
 
 std::optional<bool> onOffWord(const Word& w)
 {
@@ -186,6 +186,8 @@ bool Instrument::site(const Words& w, Lines& out)
         // "site n 0 [factor]" selects it and sets its factor.
         int factorAt = 0;
         if (w.size() > 2) {
+            // A running instrument takes no site definitions.
+            if (m_running) return false;
             if (w[2].quoted || !w[2].isReal()) {
                 if (w.size() > 3 && !w[3].isReal()) return false;
                 site.name = w[2].text.left(kSiteNameLength);

@@ -62,6 +62,9 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
         "refuse-sends", "Refuse each firmware record N times before accepting it.", "N");
     const QCommandLineOption silent("silent", "Never answer.");
     const QCommandLineOption noPrompt("no-prompt", "Leave the prompt out of every reply.");
+    const QCommandLineOption promptOnBlank("prompt-on-blank",
+                                           "Answer a bare CR with the prompt (as some "
+                                           "instruments do).");
     const QCommandLineOption noise("noise", "Send random bytes now and then between replies.");
     const QCommandLineOption noiseInterval(
         "noise-interval", "Mean time between bursts of noise (default 4000).", "MS");
@@ -74,9 +77,10 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     const QCommandLineOption pace("pace", "Pace output like 19200 baud (1920 bytes/s).");
     const QCommandLineOption log("log", "Append every byte received from the program to FILE.",
                                  "FILE");
-    p.addOptions({help,          pty,  tcp,    serial,     firmware,  device,  running,  clock,
-                  reformat,      tag,  tricky, noTags,     refuse,    silent,  noPrompt, noise,
-                  noiseInterval, seed, chunk,  chunkDelay, dropAfter, cutDump, pace,     log});
+    p.addOptions({help,     pty,      tcp,           serial,       firmware, device,     running,
+                  clock,    reformat, tag,           tricky,       noTags,   refuse,     silent,
+                  noPrompt, noise,    noiseInterval, seed,         chunk,    chunkDelay, dropAfter,
+                  cutDump,  pace,     log,           promptOnBlank});
 
     if (!p.parse(arguments)) {
         message = p.errorText();
@@ -143,6 +147,7 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     in.cutDump = p.isSet(cutDump);
 
     o.silent = p.isSet(silent);
+    o.promptOnBlank = p.isSet(promptOnBlank);
     o.noise = p.isSet(noise);
     if (p.isSet(noiseInterval) && !toInt(p.value(noiseInterval), 10, 3600000, o.noiseIntervalMs))
         return fail("--noise-interval needs 10 to 3600000 ms");

@@ -14,8 +14,9 @@ struct SimOptions {
     int tcpPort = -1;  // --tcp: port on 127.0.0.1, 0 = any, -1 = no TCP
     InstrumentSetup instrument;
     OutputShape shape;
-    bool silent = false;  // never answer
-    bool noise = false;   // send random bytes now and then between replies
+    bool silent = false;         // never answer
+    bool promptOnBlank = false;  // answer a bare CR with the prompt
+    bool noise = false;          // send random bytes now and then between replies
     int noiseIntervalMs = 4000;
     quint64 seed = 7;   // of the noise
     int dropAfter = 0;  // close the link after this many commands, 0 = never

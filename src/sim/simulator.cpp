@@ -73,7 +73,11 @@ void Simulator::receive(Endpoint* endpoint, const QByteArray& bytes)
     }
     if (m_dropping) return;
     for (const QByteArray& command : endpoint->assembler().feed(bytes)) {
-        if (splitWords(command).isEmpty()) continue;  // a bare CR: nothing to do
+        if (splitWords(command).isEmpty()) {
+            // A bare CR: nothing to do, or only the prompt.
+            if (m_options.promptOnBlank && !m_options.silent) endpoint->send(">");
+            continue;
+        }
         if (!m_options.silent) endpoint->send(m_instrument.execute(command));
         if (m_options.dropAfter <= 0 || ++m_commands < m_options.dropAfter) continue;
         // The last reply still goes out whole, and is given a moment to be

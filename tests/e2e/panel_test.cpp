@@ -77,6 +77,20 @@ TEST(Panel, ShownChecksTheInstrumentAndKeysRefreshTheDisplay)
     EXPECT_EQ(rig.sent(), QByteArray("backlight\rv 5\rd \r"));
 }
 
+TEST(Panel, OverTcpTheDisplayIsRefreshedToo)
+{
+    // In network mode the connection closes after every reply: the refresh opens it again.
+    DumpRig rig(DumpRig::OverTcp{}, {});
+    ASSERT_EQ(rig.state.FirmwareVersion, 128);
+    rig.sent();
+    rig.window->panelControl()->ViewInstControlPanelClick();
+    EXPECT_TRUE(rig.window->panel()->isVisible());
+    EXPECT_EQ(rig.sent(), QByteArray("backlight\rv 5\rd \rv 144\rv 141\rv 5\r"));
+    QTest::keyClick(rig.window->panel(), Qt::Key_I);
+    EXPECT_EQ(rig.sent(), QByteArray("key UP\rv 5\r"));
+    EXPECT_TRUE(waitUntil([&] { return readFile(rig.log).mid(rig.seen) == "v 5\r"; }, 4000));
+}
+
 TEST(Panel, AKeyThatArrivesDuringAKeyExchangeIsDropped)
 {
     // Replies come slowly, in small pieces: a held key repeats during the exchange.

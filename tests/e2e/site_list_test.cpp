@@ -2,6 +2,8 @@
 // set send, byte for byte, what the list shows after them, and its files.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -77,6 +79,18 @@ TEST(SiteList, SetSendsTheListAsItStoodAndShowsWhatTheInstrumentKept)
         << rig.dialogs.questions[0].toStdString();
 }
 
+TEST(SiteList, AnInstrumentThatAnswersABlankLineStillFillsTheList)
+{
+    // Its prompt for the second CR of "site n\r\r" ends the next exchange early.
+    SiteRig plain;
+    plain.page().GetSiteList()->click();
+    SiteRig answering({"--prompt-on-blank"});
+    answering.page().GetSiteList()->click();
+    EXPECT_EQ(answering.sent(), getCommands(answering.current()));
+    EXPECT_EQ(answering.page().lines(), plain.page().lines());
+    EXPECT_TRUE(answering.page().SetSiteList()->isEnabled());
+}
+
 TEST(SiteList, RunModeRefusesTheSetButNotTheGet)
 {
     SiteRig rig({"--running"});
@@ -121,6 +135,30 @@ TEST(SiteList, AFileRoundTripAddsAndLosesNoLine)
     rig.page().ReadSiteListFile()->click();
     EXPECT_EQ(rig.page().lines(),
               (QList<QByteArray>{"1 \"a\" 1.000", "2 \"b\" 1.000", "3 \"c\" 1.000"}));
+}
+
+TEST(SiteList, ThePageFitsTheSmallestWindowAfterAGet)
+{
+    SiteRig rig;
+    rig.window->PageControl()->setCurrentWidget(&rig.page());
+    rig.page().GetSiteList()->click();
+    // Merely showing the page asks nothing of the operator.
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+    for (const QSize size : {QSize(600, 460), QSize(900, 700)}) {
+        rig.window->resize(size);
+        QCoreApplication::processEvents();
+        for (QPushButton* b : {rig.page().GetSiteList(), rig.page().SetSiteList(),
+                               rig.page().ReadSiteListFile(), rig.page().WriteSiteListFile()}) {
+            // Each caption fits its button, and each button lies inside the page.
+            EXPECT_GE(b->width(), b->sizeHint().width()) << b->objectName().toStdString();
+            EXPECT_TRUE(rig.page().rect().contains(b->geometry())) << b->objectName().toStdString();
+        }
+        if (const QByteArray dir = qgetenv("NESMO_SCREENSHOT_DIR"); !dir.isEmpty())
+            rig.window->grab().save(QStringLiteral("%1/site-list-%2x%3.png")
+                                        .arg(QString::fromLocal8Bit(dir))
+                                        .arg(size.width())
+                                        .arg(size.height()));
+    }
 }
 
 }  // namespace
