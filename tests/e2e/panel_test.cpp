@@ -15,6 +15,7 @@
 #include "e2e/dump_rig.h"
 #include "panel/panel_control.h"
 #include "panel/panel_window.h"
+#include "shell/main_page.h"
 
 namespace nesmo::test {
 namespace {
@@ -89,6 +90,26 @@ TEST(Panel, OverTcpTheDisplayIsRefreshedToo)
     QTest::keyClick(rig.window->panel(), Qt::Key_I);
     EXPECT_EQ(rig.sent(), QByteArray("key UP\rv 5\r"));
     EXPECT_TRUE(waitUntil([&] { return readFile(rig.log).mid(rig.seen) == "v 5\r"; }, 4000));
+}
+
+TEST(Panel, ShowingItDuringADownloadNeitherCutsNorClosesTheLink)
+{
+    PanelRig rig({"--pace", "--tag", "5:1000"});
+    QPushButton* connection = rig.window->mainPage()->SerialConnectionButton();
+    // The operator asks for the panel while the dump still arrives: its commands
+    // wait for the dump's end, then the panel shows.
+    QTimer::singleShot(300, [&] { rig.button()->click(); });
+    rig.window->link().SendCommand("tagdump  5 \r");
+    EXPECT_TRUE(waitUntil([&] { return !rig.state.Downloading; }, 15000));
+    EXPECT_EQ(rig.scratch().count('\n'), 15 + 1000);
+    EXPECT_TRUE(rig.panel().isVisible());
+    EXPECT_TRUE(rig.window->link().port().isOpen());
+    EXPECT_EQ(connection->text(), QStringLiteral("Serial Connection : COM7"));
+    const QByteArray sent = rig.sent();
+    // The display's refresh is left to the next tick: it never runs inside the
+    // download's own wait.
+    EXPECT_EQ(sent, QByteArray("tagdump  5 \rbacklight\rv 5\rd \rv 144\rv 141\r"))
+        << sent.toPercentEncoding().constData();
 }
 
 TEST(Panel, AKeyThatArrivesDuringAKeyExchangeIsDropped)
