@@ -2,8 +2,11 @@
 // set send, byte for byte, what the list shows after them, and its files.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -135,6 +138,35 @@ TEST(SiteList, AFileRoundTripAddsAndLosesNoLine)
     rig.page().ReadSiteListFile()->click();
     EXPECT_EQ(rig.page().lines(),
               (QList<QByteArray>{"1 \"a\" 1.000", "2 \"b\" 1.000", "3 \"c\" 1.000"}));
+}
+
+TEST(SiteList, TheLoadFirstMessageOnlyWhenTheOperatorEntersTheList)
+{
+    SiteRig rig;
+    rig.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.window.get()));
+    rig.window->PageControl()->setCurrentWidget(&rig.page());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());  // showing the page asks nothing
+    QPlainTextEdit* list = rig.page().SiteList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.dialogs.messages,
+              QStringList{"Please load site list for edit first.\nSelect 'Get site list'"});
+    // The focus coming back when the box closes, or with the window, is no entry.
+    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(list, &back);
+    QFocusEvent other(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(list, &other);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.dialogs.messages.size(), 1);
+    // Once a list is loaded the box is simply edited.
+    rig.page().GetSiteList()->click();
+    list->clearFocus();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EQ(rig.dialogs.messages.size(), 1);
 }
 
 TEST(SiteList, ThePageFitsTheSmallestWindowAfterAGet)
