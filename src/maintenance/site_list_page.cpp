@@ -101,16 +101,22 @@ void SiteListPage::setLines(const QList<QByteArray>& lines)
     siteList_->setPlainText(text);
 }
 
-void SiteListPage::GetSiteListClick()
+void SiteListPage::talk(void (SiteListPage::*operation)(), const QString& whenSilent)
 {
     if (busy_ || !link_.linkOpen()) return;
     const QScopedValueRollback<bool> busy(busy_, true);
     try {
-        readList();
+        (this->*operation)();
     } catch (const InstrumentNotAnswering&) {
-        dialogs_.message(QStringLiteral(
-            "The instrument does not answer: the site list has been read only in part."));
+        dialogs_.message(whenSilent);
     }
+}
+
+void SiteListPage::GetSiteListClick()
+{
+    talk(&SiteListPage::readList,
+         QStringLiteral(
+             "The instrument does not answer: the site list has been read only in part."));
 }
 
 void SiteListPage::readList()
@@ -143,14 +149,8 @@ void SiteListPage::readList()
 
 void SiteListPage::SetSiteListClick()
 {
-    if (busy_ || !link_.linkOpen()) return;
-    const QScopedValueRollback<bool> busy(busy_, true);
-    try {
-        writeList();
-    } catch (const InstrumentNotAnswering&) {
-        dialogs_.message(QStringLiteral(
-            "The instrument does not answer: the site list has not been sent whole."));
-    }
+    talk(&SiteListPage::writeList,
+         QStringLiteral("The instrument does not answer: the site list has not been sent whole."));
 }
 
 void SiteListPage::writeList()

@@ -44,6 +44,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Runs a get or a set: refused while one runs or the link is closed; a silent
+    // instrument ends it with this message.
+    void talk(void (SiteListPage::*operation)(), const QString& whenSilent);
     void readList();
     void writeList();
     void setLines(const QList<QByteArray>& lines);
