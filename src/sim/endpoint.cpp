@@ -5,8 +5,9 @@
 namespace nesmo::sim {
 
 namespace {
-constexpr int kPaceTickMs = 10;
-}
+// The shortest pause of a paced link; the next pause lasts until the next byte is due.
+constexpr qint64 kPaceTickMs = 1;
+}  // namespace
 
 Endpoint::Endpoint(const OutputShape& shape, QObject* parent) : QObject(parent), m_shape(shape)
 {
@@ -53,7 +54,17 @@ void Endpoint::pump()
         return;
     }
     const bool chunkDone = m_shape.chunk > 0 && written == m_shape.chunk;
-    m_timer.start(chunkDone ? m_shape.chunkDelayMs : m_shape.pace ? kPaceTickMs : 0);
+    if (chunkDone) {
+        m_timer.start(m_shape.chunkDelayMs);
+    } else if (m_shape.pace) {
+        // Until the next byte is due at the line rate, so that a reply ends when its
+        // last byte would on the line, not on a coarse tick.
+        const qint64 due =
+            (m_pacedBytes * 1000 + m_shape.bytesPerSecond - 1) / m_shape.bytesPerSecond;
+        m_timer.start(int(std::max(kPaceTickMs, due - m_paceClock.elapsed())));
+    } else {
+        m_timer.start(0);
+    }
 }
 
 }  // namespace nesmo::sim
