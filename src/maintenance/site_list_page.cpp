@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTextBlock>
@@ -231,6 +232,15 @@ void SiteListPage::WriteSiteListFileClick()
 
 bool SiteListPage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == siteList_ && event->type() == QEvent::KeyPress) {
+        // Shift+Enter starts a new line as Enter does: one line is one site.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & Qt::ShiftModifier) && !siteList_->isReadOnly()) {
+            siteList_->textCursor().insertBlock();
+            return true;
+        }
+    }
     if (watched == siteList_ && event->type() == QEvent::FocusIn) {
         // Only the operator's own moves into the list: not the focus that comes
         // back when a message box closes, nor the window coming to the front.

@@ -91,10 +91,13 @@ bool WindowView::isShown(Control c) const
 
 namespace {
 
-// The lines of a text box; a text that ends in a line break has no empty last line.
+// The lines of a text box, one per text block (the same blocks setItem rewrites); a
+// text that ends in a line break has no empty last line.
 QStringList linesOf(const QPlainTextEdit* edit)
 {
-    QStringList lines = edit->toPlainText().split(QLatin1Char('\n'));
+    QStringList lines;
+    for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next())
+        lines << b.text();
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     return lines;
 }

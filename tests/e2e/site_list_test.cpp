@@ -72,6 +72,17 @@ TEST(SiteList, SetSendsTheListAsItStoodAndShowsWhatTheInstrumentKept)
     EXPECT_EQ(rig.page().lines().value(2), QByteArray("3 \"Quarry. north\" 1.250"));
     EXPECT_TRUE(rig.page().SetSiteList()->isEnabled());
 
+    // Shift+Enter starts a new line, as Enter does.
+    rig.page().SiteList()->setFocus();
+    QTextCursor end(rig.page().SiteList()->document());
+    end.movePosition(QTextCursor::End);
+    rig.page().SiteList()->setTextCursor(end);
+    QTest::keyClicks(rig.page().SiteList(), QStringLiteral("x"));
+    QTest::keyClick(rig.page().SiteList(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(rig.page().SiteList(), QStringLiteral("y"));
+    EXPECT_EQ(rig.page().lines().mid(50), (QList<QByteArray>{"x", "y"}));
+    rig.dialogs.messages.clear();
+
     // A line the instrument would cut is named first; Cancel sends nothing more.
     rig.editLine(11, QStringLiteral("12 \"Twenty-one characters\" 1.500"));
     rig.dialogs.okCancelAnswer = false;

@@ -4,11 +4,14 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "config/config_page.h"
 #include "logged_data/data_text_page.h"
+#include "panel/panel_control.h"
+#include "panel/panel_window.h"
 #include "shell/main_page.h"
 #include "shell/main_window.h"
 #include "shell/window_view.h"
@@ -180,6 +183,19 @@ TEST(MainWindow, VersionReplyReachesTheConfigurationPageAndStatusBar)
     EXPECT_TRUE(waitUntil([&] { return rig.dialogs.messages.size() == 1; }));
     EXPECT_EQ(rig.dialogs.messages[0],
               QStringLiteral("An upgrade to the Nesmo-7 firmware is available."));
+}
+
+TEST(MainWindow, PanelWithoutAPortAsksForOneOnlyOnce)
+{
+    WindowRig rig;
+    rig.show();
+    // The operator cancels the port dialog: the panel is hidden again without a second dialog.
+    rig.window->panelControl()->ViewInstControlPanelClick();
+    EXPECT_EQ(rig.dialogs.portDialogs.size(), 1);
+    EXPECT_FALSE(rig.window->panel()->isVisible());
+    EXPECT_EQ(rig.window->mainPage()->ShowPanelButton()->text(),
+              QStringLiteral("Show instrument panel"));
+    EXPECT_FALSE(rig.window->action("ViewInstControlPanel")->isChecked());
 }
 
 // Message boxes that run their own event loop while open, as real ones do.
