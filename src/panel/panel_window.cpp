@@ -168,9 +168,9 @@ void PanelWindow::keyPressEvent(QKeyEvent* event)
 
 void PanelWindow::closeEvent(QCloseEvent* event)
 {
-    // The close box only hides the window; it lives as long as the program.
-    event->ignore();
-    hide();
+    // Closing only hides the window (it lives as long as the program). The close
+    // is accepted: a window that refused it would also refuse the program's end.
+    QWidget::closeEvent(event);
     emit closedByOperator();
 }
 

@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include "e2e/dump_rig.h"
+#include "panel/panel_control.h"
+#include "panel/panel_window.h"
 
 namespace nesmo::test {
 namespace {
@@ -17,6 +19,9 @@ TEST(LinkLife, ClosingDuringAConfigurationReadEndsTheProgramAtOnce)
 {
     DumpRig rig(DumpRig::OverTcp{}, {"--pace"});
     ASSERT_EQ(rig.state.FirmwareVersion, 128);
+    // The instrument panel is shown too: no other window may hold the program open.
+    rig.window->panelControl()->ViewInstControlPanelClick();
+    ASSERT_TRUE(rig.window->panel()->isVisible());
     QElapsedTimer sinceClose;
     qsizetype receivedAtClose = -1;
     QTimer::singleShot(0, [&] { rig.window->ViewConfigExecute(); });
