@@ -133,6 +133,7 @@ int Link::SendCommand(const QByteArray& text)
 {
     outcome_ = Outcome::NotSent;
     if (closing_) return 0;
+    if (state_.FirmwareUpgradeActive && upgradeOwners_ == 0) return 0;
     if (!port_->isOpen() && !state_.NetworkMode) return 0;
     ++exchangeDepth_;
     const int result = exchange(text);

@@ -66,6 +66,20 @@ public:
     // A new connection starts clean: no reply pending, nothing half-received, no
     // capture running, no watchdog left over from the old one.
     void resetExchange();
+    // While a firmware transfer runs (FirmwareUpgradeActive) only the transfer's own
+    // commands go out: each is sent inside an UpgradeScope. Any other command (a
+    // panel poll or key, a page's query) is refused at once, not sent (NotSent).
+    class UpgradeScope {
+    public:
+        explicit UpgradeScope(Link& link) : link_(link) { ++link_.upgradeOwners_; }
+        ~UpgradeScope() { --link_.upgradeOwners_; }
+        UpgradeScope(const UpgradeScope&) = delete;
+        UpgradeScope& operator=(const UpgradeScope&) = delete;
+
+    private:
+        Link& link_;
+    };
+
     // The program is closing: every wait ends now, and every later command
     // returns 0 at once without writing or reconnecting.
     void shutDown();
@@ -126,6 +140,7 @@ private:
     bool closing_ = false;
     Outcome outcome_ = Outcome::Replied;
     int exchangeDepth_ = 0;
+    int upgradeOwners_ = 0;
     quint64 connection_ = 0;  // counts resets: a wait that spans one has lost its reply
     std::function<bool()> terminalVisibleGet_;
     std::function<void(bool)> terminalVisibleSet_;

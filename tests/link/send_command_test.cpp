@@ -53,6 +53,25 @@ TEST(SendCommand, PromptEndsTheExchangeAndStartsThePanelPoll)
     EXPECT_EQ(rows[1], QByteArray("V 144 \"1.28\""));
 }
 
+TEST(SendCommand, DuringAFirmwareTransferOnlyItsOwnCommandsGoOut)
+{
+    SerialRig rig;
+    ASSERT_TRUE(rig.opened);
+    rig.state.FirmwareUpgradeActive = true;
+    EXPECT_EQ(rig.link.SendCommand("v 5\r"), 0);
+    EXPECT_EQ(rig.link.lastOutcome(), Link::Outcome::NotSent);
+    QTimer::singleShot(20, [&] {
+        // The refused command never reached the instrument.
+        EXPECT_EQ(rig.pty.readFromProgram(6), QByteArray("v 252\r"));
+        rig.pty.writeToProgram("V 252 1 2 3 99\r\n>");
+    });
+    {
+        const Link::UpgradeScope transfer(rig.link);
+        EXPECT_EQ(rig.link.SendCommand("v 252\r"), 1);
+    }
+    EXPECT_EQ(rig.link.SendCommand("v 5\r"), 0);
+}
+
 TEST(SendCommand, SilenceGivesZeroAndTheNextCommandIsStillSent)
 {
     SerialRig rig;
