@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "bench_sim.h"
 #include "core/app_state.h"
 #include "link/link.h"
 
@@ -47,37 +48,7 @@ const QByteArray kCommand = "v 157\r";
     std::exit(1);
 }
 
-// nesmo7-sim as a child process, running until this object goes.
-class Simulator {
-public:
-    explicit Simulator(const QStringList& args)
-    {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(NESMO_SIM_PATH), args);
-        if (!process_.waitForStarted(5000)) fail("nesmo7-sim did not start");
-        QByteArray line;
-        while (!line.startsWith("ready")) {
-            if (!process_.canReadLine() && !process_.waitForReadyRead(10000))
-                fail("nesmo7-sim did not report ready");
-            line = process_.readLine().trimmed();
-        }
-        const QList<QByteArray> words = line.split(' ');
-        const qsizetype tcp = words.indexOf("tcp");
-        if (tcp >= 0 && tcp + 1 < words.size()) tcpPort_ = words[tcp + 1].toUShort();
-    }
-    ~Simulator()
-    {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
-
-    quint16 tcpPort() const { return tcpPort_; }
-
-private:
-    QProcess process_;
-    quint16 tcpPort_ = 0;
-};
+using bench::Simulator;
 
 // Reads until the prompt; false on a time-out or a closed link.
 bool readToPrompt(int fd)

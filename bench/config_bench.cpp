@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "bench_sim.h"
 #include "config/config_page.h"
 #include "core/app_state.h"
 #include "core/dialogs.h"
@@ -57,49 +58,7 @@ public:
     int errors = 0;
 };
 
-// nesmo7-sim as a child process, running until this object goes.
-class Simulator {
-public:
-    explicit Simulator(const QStringList& args)
-    {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(NESMO_SIM_PATH), args);
-        if (!process_.waitForStarted(5000)) fail("nesmo7-sim did not start");
-        QByteArray line;
-        while (!line.startsWith("ready")) {
-            if (!process_.canReadLine() && !process_.waitForReadyRead(10000))
-                fail("nesmo7-sim did not get ready");
-            line = process_.readLine().trimmed();
-        }
-    }
-    ~Simulator()
-    {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
-    // The simulator's processor time so far, in milliseconds (the scheduler's
-    // nanosecond count where the system keeps one, else clock ticks).
-    double cpuMs() const
-    {
-        QFile schedstat(QStringLiteral("/proc/%1/schedstat").arg(process_.processId()));
-        if (schedstat.open(QIODevice::ReadOnly)) {
-            bool ok = false;
-            const double ns = schedstat.readAll().split(' ').value(0).toDouble(&ok);
-            if (ok) return ns / 1e6;
-        }
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(process_.processId()));
-        if (!stat.open(QIODevice::ReadOnly)) return 0.0;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() < 13) return 0.0;
-        const double ticks = fields[11].toDouble() + fields[12].toDouble();  // utime, stime
-        return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-    }
-
-private:
-    QProcess process_;
-};
+using bench::Simulator;
 
 double ownCpuMs()
 {
