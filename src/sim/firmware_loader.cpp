@@ -34,8 +34,9 @@ bool FirmwareLoader::validRecord(const QByteArray& record)
 bool FirmwareLoader::receive(const QByteArray& first, const QByteArray& second)
 {
     if (m_tested) {
-        *this = FirmwareLoader(m_refuseSends);
+        *this = FirmwareLoader(m_refuseSends, m_integrity);
     }
+    m_installed = false;  // a changed image may be installed again
     const QByteArray record = first + second;
     m_sameRecordSends = record == m_lastRecord ? m_sameRecordSends + 1 : 1;
     m_lastRecord = record;
@@ -58,17 +59,27 @@ bool FirmwareLoader::receive(const QByteArray& first, const QByteArray& second)
 void FirmwareLoader::startTest()
 {
     m_tested = true;
+    m_busyLeft = m_integrity.busyReports;
 }
 
-std::array<int, 4> FirmwareLoader::report() const
+FirmwareLoader::Report FirmwareLoader::report()
 {
-    const bool passed = m_accepted > 0 && m_endSeen && !m_lastRefused;
-    return {m_accepted, m_refused, m_endSeen ? 1 : 0, passed ? 99 : 1};
-}
-
-QByteArray FirmwareLoader::passedVersion() const
-{
-    return report()[3] == 99 ? m_version : QByteArray();
+    Report r;
+    if (m_integrity.outcome == IntegrityBehaviour::Never) return r;
+    if (m_busyLeft > 0) {
+        --m_busyLeft;
+        return r;
+    }
+    const bool passed = m_integrity.outcome == IntegrityBehaviour::Pass && m_accepted > 0 &&
+                        m_endSeen && !m_lastRefused;
+    r.finished = true;
+    r.numbers = {m_accepted, m_refused, m_endSeen ? 1 : 0, passed ? 99 : 1};
+    if (passed && !m_installed) {
+        m_installed = true;
+        r.installs = true;
+        r.version = m_version;
+    }
+    return r;
 }
 
 }  // namespace nesmo::sim

@@ -36,10 +36,10 @@ Instrument::Instrument(const InstrumentSetup& setup, HostClock hostClock)
     : m_setup(setup),
       m_hostClock(hostClock ? std::move(hostClock) : HostClock(computerClock)),
       m_firmware(setup.firmware),
-      m_loader(setup.refuseSends),
+      m_settings(factorySettings()),
+      m_loader(setup.refuseSends, setup.integrity),
       m_air(0x4C495645ull)
 {
-    factorySites(m_settings);
     if (setup.clock.isValid()) setClock(setup.clock);
     if (setup.builtInTags) {
         m_tags.put(generatedTag(1, 100, 60));
@@ -142,7 +142,7 @@ bool Instrument::variable(const Words& w, Lines& out)
         case 160:
             if (m_running) {
                 out << head + " OFF";
-            } else {
+            } else if (!m_setup.reformatNever) {
                 m_reformatDue = m_hostClock().addSecs(m_setup.reformatSeconds);
             }
             return true;
@@ -154,17 +154,22 @@ bool Instrument::variable(const Words& w, Lines& out)
             return true;
         }
         case 245:
+            // Settings backup came with firmware 1.30.
+            if (firmwareHundredths() < 130) return false;
             m_backup = m_settings;
             out << head;
             return true;
         case 246:
+            // Restore came with 1.30 too; firmware 99.26 lacks it.
+            if (firmwareHundredths() < 130 || firmwareHundredths() == 9926) return false;
             if (m_backup) m_settings = *m_backup;
-            out << head + " ON";
+            out << head + (m_backup ? " ON" : " OFF");
             return true;
         case 251: {
+            // A running instrument refuses every record; the boot loader never sees it.
             const QByteArray first = w.size() > 2 ? w[2].text : QByteArray();
             const QByteArray second = w.size() > 3 ? w[3].text : QByteArray();
-            out << head + (m_loader.receive(first, second) ? " ON" : " OFF");
+            out << head + (!m_running && m_loader.receive(first, second) ? " ON" : " OFF");
             return true;
         }
         case 252: {
@@ -174,10 +179,19 @@ bool Instrument::variable(const Words& w, Lines& out)
                 out << head + " ON";
                 return true;
             }
-            const auto r = m_loader.report();
-            out << head + formatted(" %d %d %d %d", r[0], r[1], r[2], r[3]);
-            const QByteArray version = m_loader.passedVersion();
-            if (!version.isEmpty()) m_firmware = version;
+            const FirmwareLoader::Report r = m_loader.report();
+            if (!r.finished) {
+                // The test still runs: no numbers yet.
+                out << head + " BUSY";
+                return true;
+            }
+            out << head + formatted(" %d %d %d %d", r.numbers[0], r.numbers[1], r.numbers[2],
+                                    r.numbers[3]);
+            if (r.installs) {
+                // The new firmware starts with factory settings; the backup survives.
+                if (!r.version.isEmpty()) m_firmware = r.version;
+                m_settings = factorySettings();
+            }
             return true;
         }
         default: return false;
@@ -203,7 +217,10 @@ bool Instrument::key(const Words& w)
     if (!k) return false;
     switch (m_menu.press(*k, m_settings, m_running)) {
         case DisplayMenu::Action::StartRun: startRun(); break;
-        case DisplayMenu::Action::StopRun: stopRun(); break;
+        case DisplayMenu::Action::StopRun:
+            // A sticky run ignores the request; the display has moved on all the same.
+            if (!m_setup.stickyRun) stopRun();
+            break;
         case DisplayMenu::Action::None: break;
     }
     return true;

@@ -34,9 +34,12 @@ struct InstrumentSetup {
     bool builtInTags = true;
     QList<TagRequest> tags;
     QList<TagRequest> trickyTags;
-    bool noPrompt = false;  // leave the prompt out of every reply
-    bool cutDump = false;   // a dump stops before its last record, without prompt
-    int refuseSends = 0;    // firmware records are refused this many times first
+    bool noPrompt = false;         // leave the prompt out of every reply
+    bool cutDump = false;          // a dump stops before its last record, without prompt
+    int refuseSends = 0;           // firmware records are refused this many times first
+    IntegrityBehaviour integrity;  // how the firmware integrity test turns out
+    bool stickyRun = false;        // the keys cannot stop a run
+    bool reformatNever = false;    // a memory re-format never reports that it is done
 };
 
 // The simulated Nesmo-7: its settings, clock, data memory, display and

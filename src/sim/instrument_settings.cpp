@@ -72,6 +72,13 @@ void factorySites(Settings& s)
         s.sites[i + 1] = named[i];
 }
 
+Settings factorySettings()
+{
+    Settings s;
+    factorySites(s);
+    return s;
+}
+
 bool Instrument::setting(const QByteArray& keyword, const Words& w, Lines& out)
 {
     Settings& s = m_settings;

@@ -56,5 +56,8 @@ struct Settings {
 void resetSites(Settings& s);
 // The site list as the instrument comes from the factory (a few named sites).
 void factorySites(Settings& s);
+// All settings as the instrument comes from the factory, and as a firmware
+// upgrade leaves them.
+Settings factorySettings();
 
 }  // namespace nesmo::sim

@@ -26,6 +26,22 @@ bool parseTagRequest(const QString& text, bool withPeriod, TagRequest& request)
     return parts.size() < 3 || toInt(parts[2], 1, 3600, request.periodSeconds);
 }
 
+// "pass", "fail", "never" or "after:N"
+bool parseIntegrity(const QString& text, IntegrityBehaviour& integrity)
+{
+    integrity = {};
+    if (text == "pass") return true;
+    if (text == "fail") {
+        integrity.outcome = IntegrityBehaviour::Fail;
+        return true;
+    }
+    if (text == "never") {
+        integrity.outcome = IntegrityBehaviour::Never;
+        return true;
+    }
+    return text.startsWith("after:") && toInt(text.mid(6), 0, 1000, integrity.busyReports);
+}
+
 }  // namespace
 
 ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& message)
@@ -60,6 +76,17 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     const QCommandLineOption noTags("no-tags", "Start without the built-in tags 1, 2, 3, 4 and 9.");
     const QCommandLineOption refuse(
         "refuse-sends", "Refuse each firmware record N times before accepting it.", "N");
+    const QCommandLineOption integrity(
+        "integrity",
+        "Outcome of the firmware integrity test: pass (the image decides; default), fail "
+        "(never 99), never (\"V 252 BUSY\" for ever) or after:N (\"V 252 BUSY\" for the "
+        "first N reports after \"v 252 1\", then as pass; N 0-1000).",
+        "RESULT");
+    const QCommandLineOption stickyRun("sticky-run",
+                                       "A run cannot be stopped with the keys (ESC, ENTER, "
+                                       "ON/OFF).");
+    const QCommandLineOption reformatNever(
+        "reformat-never", "A memory re-format starts but never reports \"V 160 ON\".");
     const QCommandLineOption silent("silent", "Never answer.");
     const QCommandLineOption noPrompt("no-prompt", "Leave the prompt out of every reply.");
     const QCommandLineOption promptOnBlank("prompt-on-blank",
@@ -77,10 +104,11 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     const QCommandLineOption pace("pace", "Pace output like 19200 baud (1920 bytes/s).");
     const QCommandLineOption log("log", "Append every byte received from the program to FILE.",
                                  "FILE");
-    p.addOptions({help,     pty,      tcp,           serial,       firmware, device,     running,
-                  clock,    reformat, tag,           tricky,       noTags,   refuse,     silent,
-                  noPrompt, noise,    noiseInterval, seed,         chunk,    chunkDelay, dropAfter,
-                  cutDump,  pace,     log,           promptOnBlank});
+    p.addOptions({help,          pty,        tcp,       serial,       firmware,      device,
+                  running,       clock,      reformat,  tag,          tricky,        noTags,
+                  refuse,        silent,     noPrompt,  noise,        noiseInterval, seed,
+                  chunk,         chunkDelay, dropAfter, cutDump,      pace,          log,
+                  promptOnBlank, integrity,  stickyRun, reformatNever});
 
     if (!p.parse(arguments)) {
         message = p.errorText();
@@ -143,6 +171,10 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     in.builtInTags = !p.isSet(noTags);
     if (p.isSet(refuse) && !toInt(p.value(refuse), 0, 100, in.refuseSends))
         return fail("--refuse-sends needs 0 to 100");
+    if (p.isSet(integrity) && !parseIntegrity(p.value(integrity), in.integrity))
+        return fail("--integrity needs pass, fail, never or after:N with N 0-1000");
+    in.stickyRun = p.isSet(stickyRun);
+    in.reformatNever = p.isSet(reformatNever);
     in.noPrompt = p.isSet(noPrompt);
     in.cutDump = p.isSet(cutDump);
 

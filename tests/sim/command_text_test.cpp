@@ -83,7 +83,11 @@ TEST(SimOptions, ReadsTransportsTagsAndMisbehaviour)
                      "--clock",
                      "2024-03-03 07:05:09",
                      "--log",
-                     "/tmp/log"},
+                     "/tmp/log",
+                     "--integrity",
+                     "after:3",
+                     "--sticky-run",
+                     "--reformat-never"},
                     o, message),
               ParseOutcome::Run)
         << message.toStdString();
@@ -103,6 +107,10 @@ TEST(SimOptions, ReadsTransportsTagsAndMisbehaviour)
     EXPECT_EQ(o.instrument.clock.time(), QTime(7, 5, 9));
     EXPECT_EQ(o.logPath, "/tmp/log");
 
+    EXPECT_EQ(o.instrument.integrity.outcome, IntegrityBehaviour::Pass);
+    EXPECT_EQ(o.instrument.integrity.busyReports, 3);
+    EXPECT_TRUE(o.instrument.stickyRun && o.instrument.reformatNever);
+
     EXPECT_EQ(parse({"--help"}, o, message), ParseOutcome::Help);
     EXPECT_TRUE(message.contains("--tricky-tag"));
 }
@@ -121,6 +129,9 @@ TEST(SimOptions, RefusesWhatTheInstrumentCannotBe)
         {"--tcp", "0", "--firmware", "new"},
         {"--tcp", "0", "--clock", "yesterday"},
         {"--tcp", "0", "--chunk", "0"},
+        {"--tcp", "0", "--integrity", "maybe"},
+        {"--tcp", "0", "--integrity", "after:"},
+        {"--tcp", "0", "--integrity", "after:1001"},
         {"--tcp", "0", "--frobnicate"},
         {"--tcp", "0", "stray"},
     };

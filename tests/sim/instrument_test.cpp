@@ -1,6 +1,7 @@
 // The instrument's command interpreter, without any link: command in, reply out.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include "sim/instrument.h"
@@ -74,8 +75,9 @@ TEST_F(InstrumentTest, VariablesAndTheirCaseAndBlanks)
     EXPECT_EQ(ask(*in, "v 141"), "V 141 SERIALNUMBER \"31337\"\\x0D\\x0A>");
     EXPECT_EQ(ask(*in, "v 157"), "V 157 ON\\x0D\\x0A>");
     EXPECT_EQ(ask(*in, "v 236"), "V 236 9 5 7 3 3 2024\\x0D\\x0A>");
-    EXPECT_EQ(ask(*in, "v 245"), "V 245\\x0D\\x0A>");
-    EXPECT_EQ(ask(*in, "v 246"), "V 246 ON\\x0D\\x0A>");
+    // Backup and restore need firmware 1.30.
+    EXPECT_EQ(ask(*in, "v 245"), "HUH?\\x0D\\x0A>");
+    EXPECT_EQ(ask(*in, "v 246"), "HUH?\\x0D\\x0A>");
 
     // Old firmware puts one more token before the keyword.
     setup.firmware = "0.66";
@@ -356,16 +358,59 @@ TEST_F(InstrumentTest, ReformatReportsUnaskedWhenDone)
 
     setup.running = true;
     EXPECT_EQ(ask(*make(setup), "v 160"), "V 160 OFF\\x0D\\x0A>");
+
+    // A re-format that hangs: accepted, never done.
+    setup.running = false;
+    setup.reformatNever = true;
+    auto hung = make(setup);
+    EXPECT_EQ(ask(*hung, "v 160"), ">");
+    for (int hours = 0; hours < 48; ++hours, host = host.addSecs(3600))
+        EXPECT_EQ(printable(hung->tick()), "") << hours;
 }
 
 TEST_F(InstrumentTest, BackupAndRestoreOfSettings)
 {
-    auto in = make();
-    ask(*in, "logperiod 15");
-    ask(*in, "v 245");
-    ask(*in, "logperiod 45");
-    EXPECT_EQ(ask(*in, "v 246"), "V 246 ON\\x0D\\x0A>");
-    EXPECT_EQ(ask(*in, "logperiod"), "LOGPERIOD 15\\x0D\\x0A>");
+    // Both came with firmware 1.30; 99.26 lacks the restore.
+    const struct {
+        const char* firmware;
+        const char* backup;
+        const char* restore;
+        int logPeriod;  // after the restore
+    } cases[] = {{"1.29", "HUH?", "HUH?", 45},
+                 {"1.30", "V 245", "V 246 ON", 15},
+                 {"99.26", "V 245", "HUH?", 45}};
+    for (const auto& c : cases) {
+        InstrumentSetup setup;
+        setup.firmware = c.firmware;
+        auto in = make(setup);
+        ask(*in, "logperiod 15");
+        EXPECT_EQ(in->execute("v 245"), QByteArray(c.backup) + "\r\n>") << c.firmware;
+        ask(*in, "logperiod 45");
+        EXPECT_EQ(in->execute("v 246"), QByteArray(c.restore) + "\r\n>") << c.firmware;
+        EXPECT_EQ(in->settings().logPeriod, c.logPeriod) << c.firmware;
+    }
+    // Nothing backed up, nothing restored.
+    InstrumentSetup setup;
+    setup.firmware = "1.30";
+    EXPECT_EQ(ask(*make(setup), "v 246"), "V 246 OFF\\x0D\\x0A>");
+}
+
+TEST_F(InstrumentTest, StickyRunResistsTheKeys)
+{
+    const QList<QByteArray> ways[] = {{"key esc", "key enter"}, {"key onoff"}};
+    for (const bool sticky : {false, true}) {
+        for (const QList<QByteArray>& way : ways) {
+            InstrumentSetup setup;
+            setup.running = true;
+            setup.stickyRun = sticky;
+            auto in = make(setup);
+            // As the program tries: up to 20 times, until the run has stopped.
+            for (int attempt = 0; attempt < 20 && in->running(); ++attempt)
+                for (const QByteArray& command : way)
+                    in->execute(command);
+            EXPECT_EQ(in->running(), sticky) << way.join(", ").toStdString();
+        }
+    }
 }
 
 // An Intel HEX record, sent as the program sends it: two quoted halves of
@@ -383,6 +428,13 @@ QByteArray recordCommand(int address, int type, const QByteArray& data)
     int h = int(line.size()) / 2;
     if (h % 2 == 0) ++h;
     return "v 251 \"" + line.left(h) + "\" \"" + line.mid(h) + "\"";
+}
+
+// A whole image of firmware major.minor: the version record, one data record, the end record.
+QList<QByteArray> image(int major, int minor)
+{
+    return {recordCommand(0x1000, 0, QByteArray(1, char(minor)) + char(major) + QByteArray(14, 0)),
+            recordCommand(0x1010, 0, "\xDE\xAD\xBE\xEF"), recordCommand(0, 1, {})};
 }
 
 TEST_F(InstrumentTest, FirmwareRecordsAndIntegrityTest)
@@ -417,6 +469,68 @@ TEST_F(InstrumentTest, FirmwareRecordsAndIntegrityTest)
     ask(*in, version);
     ask(*in, "v 252  1");
     EXPECT_EQ(ask(*in, "v 252"), "V 252 1 1 0 1\\x0D\\x0A>");
+}
+
+TEST_F(InstrumentTest, IntegrityOutcomes)
+{
+    // The replies to four "v 252": Busy, Passed or Failed.
+    const std::map<char, QByteArray> reply = {
+        {'B', "V 252 BUSY\r\n>"}, {'P', "V 252 3 0 1 99\r\n>"}, {'F', "V 252 3 0 1 1\r\n>"}};
+    const struct {
+        IntegrityBehaviour integrity;
+        const char* replies;
+    } cases[] = {{{}, "PPPP"},
+                 {{IntegrityBehaviour::Fail, 0}, "FFFF"},
+                 {{IntegrityBehaviour::Never, 0}, "BBBB"},
+                 {{IntegrityBehaviour::Pass, 2}, "BBPP"}};
+    for (const auto& c : cases) {
+        InstrumentSetup setup;
+        setup.integrity = c.integrity;
+        auto in = make(setup);
+        for (const QByteArray& record : image(1, 30))
+            in->execute(record);
+        in->execute("v 252 1");
+        ask(*in, "logperiod 15");
+        // The new firmware, with factory settings, comes with the first passed result.
+        for (const char* r = c.replies; *r; ++r) {
+            EXPECT_EQ(in->execute("v 252"), reply.at(*r)) << c.replies;
+            EXPECT_EQ(in->firmware(), *r == 'P' ? "1.30" : "1.28") << c.replies;
+            EXPECT_EQ(in->settings().logPeriod, *r == 'P' ? 60 : 15) << c.replies;
+        }
+    }
+}
+
+TEST_F(InstrumentTest, UpgradeResetsSettingsOnceAndKeepsTheBackup)
+{
+    InstrumentSetup setup;
+    setup.firmware = "1.30";
+    auto in = make(setup);
+    ask(*in, "logperiod 15");
+    ask(*in, "v 245");
+    for (const QByteArray& record : image(1, 32))
+        in->execute(record);
+    in->execute("v 252 1");
+    EXPECT_EQ(ask(*in, "v 252"), "V 252 3 0 1 99\\x0D\\x0A>");
+    // What the operator sets after the upgrade survives a repeated report and test.
+    ask(*in, "logperiod 30");
+    for (const char* again : {"v 252", "v 252 1", "v 252"})
+        in->execute(again);
+    EXPECT_EQ(in->settings().logPeriod, 30);
+    EXPECT_EQ(ask(*in, "v 246"), "V 246 ON\\x0D\\x0A>");
+    EXPECT_EQ(in->settings().logPeriod, 15);
+}
+
+TEST_F(InstrumentTest, RecordsAreRefusedWhileRunning)
+{
+    InstrumentSetup setup;
+    setup.running = true;
+    auto in = make(setup);
+    const QByteArray end = image(1, 30).last();
+    EXPECT_EQ(ask(*in, end), "V 251 OFF\\x0D\\x0A>");
+    in->execute("v 252 1");
+    EXPECT_EQ(ask(*in, "v 252"), "V 252 0 0 0 1\\x0D\\x0A>");  // nothing accepted
+    in->execute("key onoff");
+    EXPECT_EQ(ask(*in, end), "V 251 ON\\x0D\\x0A>");
 }
 
 }  // namespace
