@@ -87,6 +87,8 @@ public:
     QPushButton* SetConfig() const { return setConfig_; }
     QStatusBar* StatusBarConfig() const { return statusBar_; }
     QString statusText() const { return statusText_->text(); }
+    // The status line also tells how a firmware upgrade goes.
+    void setStatus(const QString& text);
     bool cutPointEntry() const { return cutPointEntry_; }
 
     // Reading (config_read.cpp)
@@ -144,7 +146,6 @@ private:
     void fieldTextChanged(QLineEdit* field);
     // Selects a clock choice and, when it changed, runs ChangeClockChoiceExecute.
     void setClockChoice(int index);
-    void setStatus(const QString& text);
     // One exchange; inside a read or a write it counts in that operation's
     // sequence, which gives up when the instrument stops answering.
     int send(const QByteArray& command);

@@ -27,9 +27,12 @@ struct AppState {
 
     // What the instrument told us
     bool InstrumentRunning = false;
+    QString SerialNumber;     // as the V 141 reply gave it, empty until then
+    int CurrentTag = -1;      // the tag the last TAG reply named as current, -1 none yet
     int FirmwareVersion = 0;  // version x 100, 0 = not yet reported
     bool FirmwareUpgradeActive = false;
     bool SettingsBackedUp = false;
+    QString BackupSerialNumber;  // the instrument whose settings the backup holds
     bool SettingsRestored = false;
     int TransferStatus = 0;
     int UnitsReported = -1;  // the last UNITS code the instrument reported; -1 none yet

@@ -91,6 +91,10 @@ inline constexpr char kKeyDown[] = "key DOWN\r";
 inline constexpr char kKeyEsc[] = "key ESC\r";
 inline constexpr char kKeyEnter[] = "key ENTER\r";
 inline constexpr char kKeyEscLower[] = "key esc\r";
+// One attempt to stop a run through the instrument's menu: four commands in one
+// text, answered by four prompts.
+inline constexpr char kStopRunAttempt[] = "key esc\r v 157\r key enter\r v 157\r";
+inline constexpr int kStopRunAttemptPrompts = 4;
 
 // Other
 inline constexpr char kDisplayRefresh[] = "d\r";

@@ -1,5 +1,7 @@
 #include "link/link.h"
 
+#include <utility>
+
 namespace nesmo {
 
 namespace {
@@ -70,6 +72,13 @@ void Link::showInTerminal(const QByteArray& text)
 
 void Link::promptReceived()
 {
+    if (promptsToCome_ > 0) {
+        // One of several commands sent as one text has been answered: the reply
+        // goes on until the last of them has its prompt.
+        --promptsToCome_;
+        state_.ReplyComplete = false;
+        return;
+    }
     // The reply has ended: the quiet-line watchdog has nothing left to end (left
     // running, it would end the next exchange before its reply has come).
     timer2_.stop();
@@ -129,19 +138,27 @@ void Link::waitForReplyOrTimeout()
     }
 }
 
-int Link::SendCommand(const QByteArray& text)
+int Link::SendCommand(const QByteArray& text, int prompts)
 {
     outcome_ = Outcome::NotSent;
     if (closing_) return 0;
-    if (state_.FirmwareUpgradeActive && upgradeOwners_ == 0) return 0;
+    const bool upgradeCommand = std::exchange(upgradeCommand_, false);
+    if (state_.FirmwareUpgradeActive && !upgradeCommand) return 0;
     if (!port_->isOpen() && !state_.NetworkMode) return 0;
     ++exchangeDepth_;
-    const int result = exchange(text);
+    const int result = exchange(text, prompts);
+    promptsToCome_ = 0;
     --exchangeDepth_;
     return result;
 }
 
-int Link::exchange(const QByteArray& text)
+int Link::SendUpgradeCommand(const QByteArray& text, int prompts)
+{
+    upgradeCommand_ = true;
+    return SendCommand(text, prompts);
+}
+
+int Link::exchange(const QByteArray& text, int prompts)
 {
     if (linkBroken_) {
         // The port broke since the last exchange: whatever was pending will not come.
@@ -163,6 +180,7 @@ int Link::exchange(const QByteArray& text)
         showInTerminal(text);
         receivedSinceSend_ = 0;
         linkBroken_ = false;
+        promptsToCome_ = qMax(0, prompts - 1);
         if (!port_->write(text)) {
             // Nothing went out, so no reply can come.
             state_.ReplyComplete = true;

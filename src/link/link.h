@@ -57,8 +57,10 @@ public:
 
     // Writes one command and waits, running the event loop, until the reply has
     // ended (1) or the reply timer expired (0). An empty text only waits for the
-    // end of the current reply.
-    int SendCommand(const QByteArray& text);
+    // end of the current reply. A text that holds several commands gets one
+    // prompt for each: `prompts` says how many end its reply (in network mode the
+    // connection stays open until the last).
+    int SendCommand(const QByteArray& text, int prompts = 1);
     Outcome lastOutcome() const { return outcome_; }
     // An exchange is running (SendCommand is waiting).
     bool exchanging() const { return exchangeDepth_ > 0; }
@@ -67,18 +69,10 @@ public:
     // capture running, no watchdog left over from the old one.
     void resetExchange();
     // While a firmware transfer runs (FirmwareUpgradeActive) only the transfer's own
-    // commands go out: each is sent inside an UpgradeScope. Any other command (a
-    // panel poll or key, a page's query) is refused at once, not sent (NotSent).
-    class UpgradeScope {
-    public:
-        explicit UpgradeScope(Link& link) : link_(link) { ++link_.upgradeOwners_; }
-        ~UpgradeScope() { --link_.upgradeOwners_; }
-        UpgradeScope(const UpgradeScope&) = delete;
-        UpgradeScope& operator=(const UpgradeScope&) = delete;
-
-    private:
-        Link& link_;
-    };
+    // commands go out: each is sent through SendUpgradeCommand. Any other command
+    // (a panel poll or key, a page's query, also one started while a transfer's
+    // command waits for its reply) is refused at once, not sent (NotSent).
+    int SendUpgradeCommand(const QByteArray& text, int prompts = 1);
 
     // The program is closing: every wait ends now, and every later command
     // returns 0 at once without writing or reconnecting.
@@ -118,7 +112,7 @@ private:
     void onTimer1();
     void onTimer2();
     void waitForReplyOrTimeout();
-    int exchange(const QByteArray& text);
+    int exchange(const QByteArray& text, int prompts);
     void wake();
 
     AppState& state_;
@@ -140,8 +134,9 @@ private:
     bool closing_ = false;
     Outcome outcome_ = Outcome::Replied;
     int exchangeDepth_ = 0;
-    int upgradeOwners_ = 0;
-    quint64 connection_ = 0;  // counts resets: a wait that spans one has lost its reply
+    bool upgradeCommand_ = false;  // the command being sent is the transfer's own
+    int promptsToCome_ = 0;        // prompts the current reply still has after the next one
+    quint64 connection_ = 0;       // counts resets: a wait that spans one has lost its reply
     std::function<bool()> terminalVisibleGet_;
     std::function<void(bool)> terminalVisibleSet_;
     std::function<bool()> panelVisible_;

@@ -133,7 +133,6 @@ void DataTextPage::buildTagSelectPanel()
     tagDeleteButton_ =
         nameControl(new QPushButton(QStringLiteral("&Delete")), "TagDeleteBitButton");
     tagDeleteButton_->setToolTip(QStringLiteral("Delete tag in Nesmo-7"));
-    tagDeleteButton_->setEnabled(false);  // deleting tags comes with the memory commands
     cancelData_ = nameControl(new QPushButton(QStringLiteral("&Cancel")), "CancelData");
     cancelData_->setToolTip(QStringLiteral("Close without loading a tag"));
     auto* buttons = new QHBoxLayout;
@@ -190,7 +189,8 @@ bool DataTextPage::eventFilter(QObject* watched, QEvent* event)
         return true;
     } else if (watched == tagListBox_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape ||
+            key == Qt::Key_Delete) {
             emit tagListKey(key);
             return true;
         }

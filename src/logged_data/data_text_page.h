@@ -76,7 +76,8 @@ signals:
     void terminalShownChanged(bool shown);
     // The terminal view is about to be shown by the operator: bring this page forward.
     void pageWanted();
-    // Enter, Esc or a double click in TagListBox (the key, or 0 for a double click).
+    // Enter, Esc, Delete or a double click in TagListBox (the key, or 0 for a
+    // double click).
     void tagListKey(int key);
     void tagLoadClicked();
     void tagCancelClicked();

@@ -34,6 +34,8 @@ public:
     void TagListBoxKeyDown(int key);
     void TagListBoxDblClick() { FileLoadFromInstExecute(); }
     void CancelDataClick();
+    // A listing or a download is talking to the instrument.
+    bool busy() const { return busy_; }
 
 private:
     AppState& state_;

@@ -149,8 +149,8 @@ Gate versionGate(int instrumentVersion, const QByteArray& firstRecord)
 {
     const std::optional<int> file = versionOf(firstRecord);
     if (!file) return Gate::Pass;
-    if (instrumentVersion <= 126 && *file != 9926) return Gate::NeedsVersion9926;
-    if (instrumentVersion == 9926 && *file <= 129) return Gate::NeedsVersion130;
+    if (instrumentVersion <= 126 && *file != kBridgeVersion) return Gate::NeedsVersion9926;
+    if (instrumentVersion == kBridgeVersion && *file <= 129) return Gate::NeedsVersion130;
     return Gate::Pass;
 }
 
@@ -165,6 +165,16 @@ bool advanceBlink(int& counter)
     const bool shown = counter < 10;
     if (counter > 12) counter = 0;
     return shown;
+}
+
+bool backupSupported(int instrumentVersion)
+{
+    return instrumentVersion >= 130;
+}
+
+bool restoreSupported(int instrumentVersion)
+{
+    return instrumentVersion >= 130 && instrumentVersion != kBridgeVersion;
 }
 
 }  // namespace nesmo::firmware

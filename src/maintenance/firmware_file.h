@@ -41,6 +41,10 @@ QByteArray recordCommand(const QByteArray& record);
 // major x 100 + minor), or nothing when the line is no version record.
 std::optional<int> versionOf(const QByteArray& firstRecord);
 
+// 99.26: the firmware an old instrument (1.26 or before) must run before it can
+// take the new firmware (1.30 and after).
+inline constexpr int kBridgeVersion = 9926;
+
 // The version gates before a transfer, for the instrument's version (x 100, 0
 // when not reported) and the file's first record.
 enum class Gate { Pass, NeedsVersion9926, NeedsVersion130 };
@@ -50,6 +54,12 @@ Gate versionGate(int instrumentVersion, const QByteArray& firstRecord);
 // starting again from its beginning past its end.
 inline constexpr int kBarMaximum = 58879;
 int barPosition(qint64 acceptedRecords);
+
+// What the instrument's firmware (version x 100, 0 when not reported) can do
+// with its settings: firmware before 1.30 keeps no backup, and 99.26 (the step
+// between the old and the new firmware) can back up but not restore.
+bool backupSupported(int instrumentVersion);
+bool restoreSupported(int instrumentVersion);
 
 // One step of the transfer label's blink: advances the counter and tells whether
 // the label shows (below 10); past 12 the counter starts again from 0.

@@ -239,8 +239,9 @@ void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& 
         if (nextKeyword(lx)) v->setChecked(Control::AutoStartEnable, lx.TokenValue == kw::On);
     });
     parser.setKeywordHandler(code::Site, [v](Lexer& lx) { site(lx, *v); });
-    parser.setKeywordHandler(code::Tag, [v](Lexer& lx) {
+    parser.setKeywordHandler(code::Tag, [v, st](Lexer& lx) {
         if (!nextInteger(lx)) return;
+        st->CurrentTag = lx.TokenValue;
         v->setText(Control::TagNumberEdit, decimal(lx.TokenValue));
         // Numbers after the switch are not used.
         if (nextKeyword(lx)) v->setChecked(Control::LoggingEnable, lx.TokenValue == kw::On);

@@ -154,6 +154,7 @@ void ReplyParser::serialNumber()
     if (advanceInLine() != TokKeyword || lexer_.TokenValue != kw::SerialNumber) return;
     if (advanceInLine() != TokString) return;
 
+    state_.SerialNumber = lexer_.text();
     const QString label = QStringLiteral("Serial No. ") + lexer_.text() + u' ';
     view_.setText(Control::PanelSerialLabel, label);
     view_.setVisible(Control::PanelSerialLabel, true);

@@ -100,12 +100,14 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
     outer->addLayout(row);
 
     labelFWLoad_ = nameControl(new QLabel, "LabelFWLoad");
+    labelFWLoad_->setWordWrap(true);  // a long file name never widens the window
     labelFWLoad_->hide();
     outer->addWidget(labelFWLoad_);
     progressBar2_ =
         nameField(new QProgressBar, "ProgressBar2", QStringLiteral("Instrument progress"));
     progressBar2_->hide();
     outer->addWidget(progressBar2_);
+    progress_ = new InstrumentProgress(progressBar2_, labelFWLoad_, this);
 
     // The device filter is set in the settings file only; its controls are never shown.
     deviceCheckBox_ =
@@ -138,6 +140,12 @@ MainPage::MainPage(AppState& state, Link& link, Dialogs& dialogs, PanelWindow& p
 void MainPage::SerialConnectClick()
 {
     if (!state_.ConnectGuard) return;
+    if (state_.FirmwareUpgradeActive) {
+        dialogs_.message(QStringLiteral(
+            "A firmware transfer is running: the connection stays as it is until it has "
+            "finished."));
+        return;
+    }
     connected_ = !connected_;
     connectButton_->setText(kCaptionStandby);
     link_.port().setAutoOpen(connected_);
@@ -240,13 +248,21 @@ void MainPage::DeviceNOSet()
     panel_.setSerialText(QString());
 }
 
+void MainPage::setTransferLock(bool locked)
+{
+    connectButton_->setEnabled(!locked);
+    networkBox_->setEnabled(!locked);
+}
+
 void MainPage::NetworkBoxEnter()
 {
+    if (state_.FirmwareUpgradeActive) return;
     link_.port().close();
 }
 
 void MainPage::NetworkBoxExit()
 {
+    if (state_.FirmwareUpgradeActive) return;
     Port& port = link_.port();
     port.setHostAddress(netAddress_->text());
     bool ok = false;

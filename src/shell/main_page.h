@@ -12,6 +12,7 @@
 #include "core/app_state.h"
 #include "core/dialogs.h"
 #include "link/link.h"
+#include "widgets/instrument_progress.h"
 
 namespace nesmo {
 
@@ -36,6 +37,7 @@ public:
     QPushButton* ShowPanelButton() const { return showPanelButton_; }
     QProgressBar* ProgressBar2() const { return progressBar2_; }
     QLabel* LabelFWLoad() const { return labelFWLoad_; }
+    InstrumentProgress& progress() { return *progress_; }
     QStatusBar* StatusBarMain() const { return statusBarMain_; }
     QLabel* StatusBarMainText() const { return statusBarMainText_; }
 
@@ -43,6 +45,9 @@ public:
     bool connected() const { return connected_; }
 
     void SerialConnectClick();
+    // While a firmware transfer runs the link must stay as it is: the connection
+    // button, the port command and the network box are locked.
+    void setTransferLock(bool locked);
     void SetConnection(bool open);
     void DeviceNOSet();
     void NetworkBoxEnter();
@@ -73,6 +78,7 @@ private:
     QPushButton* showPanelButton_ = nullptr;
     QProgressBar* progressBar2_ = nullptr;
     QLabel* labelFWLoad_ = nullptr;
+    InstrumentProgress* progress_ = nullptr;
     QStatusBar* statusBarMain_ = nullptr;
     QLabel* statusBarMainText_ = nullptr;
 };

@@ -12,8 +12,11 @@
 #include "config/config_page.h"
 #include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
+#include "logged_data/data_memory.h"
 #include "logged_data/data_text_page.h"
 #include "logged_data/tag_directory.h"
+#include "maintenance/firmware_upgrade.h"
+#include "maintenance/settings_backup.h"
 #include "maintenance/site_list_page.h"
 #include "panel/panel_control.h"
 #include "panel/panel_window.h"
@@ -86,6 +89,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
         [this] { return static_cast<ActivePage>(pages_->currentIndex()); },
         [this] { ViewTextExecute(); }, this);
     dataGraphPage_->setActiveCheck([this] { return pages_->currentIndex() == 2; });
+    wireMaintenance();
 
     buildMenus();
     panelControl_ = new PanelControl(
@@ -182,6 +186,15 @@ void MainWindow::FormShow()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (state_.FirmwareUpgradeActive && !closed_ &&
+        !dialogs_.askYesNo(
+            QStringLiteral("A firmware transfer is running. Closing now stops it and "
+                           "leaves the instrument without a complete "
+                           "program.\nClose anyway?"),
+            QStringLiteral("Nesmo Port"), Dialogs::Icon::Warning)) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program, whatever other window is shown.
@@ -253,7 +266,8 @@ void MainWindow::buildMenus()
     del->setObjectName(QStringLiteral("Delete1"));
     addAction(del, "Selectatag1", QStringLiteral("&Select a tag"),
               [this] { tags_->FileNewExecute(); });
-    addAction(del, "Clearalltags1", QStringLiteral("Clear &all tags"));
+    addAction(del, "Clearalltags1", QStringLiteral("Clear &all tags"),
+              [this] { dataMemory_->FileDeleteAllExecute(); });
     file->addSeparator();
     addAction(file, "FileOpen", QStringLiteral("&Open from file"),
               [this] { files_->FileOpenExecute(); });
@@ -265,10 +279,14 @@ void MainWindow::buildMenus()
     file->addSeparator();
     QMenu* update = file->addMenu(QStringLiteral("&Update Nesmo-7 firmware"));
     update->setObjectName(QStringLiteral("Updatefirmware1"));
-    addAction(update, "Backupsettings1", QStringLiteral("&Backup settings"));
-    addAction(update, "Loadnewfirmware1", QStringLiteral("&Load new firmware"));
-    addAction(update, "Restoresettings1", QStringLiteral("&Restore settings"));
-    addAction(update, "Clearallloggeddata1", QStringLiteral("Re-&format data memory"));
+    addAction(update, "Backupsettings1", QStringLiteral("&Backup settings"),
+              [this] { backup_->FileBackupsettingsExecute(); });
+    addAction(update, "Loadnewfirmware1", QStringLiteral("&Load new firmware"),
+              [this] { upgrade_->FWLoadClick(); });
+    addAction(update, "Restoresettings1", QStringLiteral("&Restore settings"),
+              [this] { backup_->FileRestoreSettingsExecute(); });
+    addAction(update, "Clearallloggeddata1", QStringLiteral("Re-&format data memory"),
+              [this] { dataMemory_->Clearallloggeddata1Click(); });
     file->addSeparator();
     addAction(file, "FileExit", QStringLiteral("E&xit"), [this] { FileExitExecute(); });
 
@@ -344,12 +362,42 @@ void MainWindow::wireLoggedData()
     bind(dataGraphPage_->toolButton("ToolButton24"), "EditCopy");
 
     connect(dataTextPage_, &DataTextPage::tagListKey, this, [this](int key) {
-        runGuarded(dialogs_, [this, key] { tags_->TagListBoxKeyDown(key); });
+        runGuarded(dialogs_, [this, key] {
+            if (key == Qt::Key_Delete)
+                dataMemory_->FileDeleteTagExecute();
+            else
+                tags_->TagListBoxKeyDown(key);
+        });
     });
+    connect(dataTextPage_->TagDeleteBitButton(), &QPushButton::clicked, this,
+            [this] { runGuarded(dialogs_, [this] { dataMemory_->TagDeleteButtonClick(); }); });
     connect(dataTextPage_, &DataTextPage::tagLoadClicked, this,
             [this] { runGuarded(dialogs_, [this] { tags_->FileLoadFromInstExecute(); }); });
     connect(dataTextPage_, &DataTextPage::tagCancelClicked, this,
             [this] { runGuarded(dialogs_, [this] { tags_->CancelDataClick(); }); });
+}
+
+void MainWindow::wireMaintenance()
+{
+    dataMemory_ = new DataMemory(
+        state_, *link_, dialogs_, *dataTextPage_, mainPage_->progress(),
+        {[this] { return configPage_->TagNumberEdit()->text(); }, [this] { return tags_->busy(); },
+         [this] { ViewGraphExecute(); }, [this] { ViewMainExecute(); }},
+        this);
+    backup_ = new SettingsBackup(state_, *link_, dialogs_, this);
+    upgrade_ = new FirmwareUpgrade(
+        state_, *link_, dialogs_, pages_, mainPage_->progress(),
+        [this](const QString& text) { configPage_->setStatus(text); }, this);
+    connect(upgrade_, &FirmwareUpgrade::activeChanged, this, &MainWindow::lockForTransfer);
+}
+
+void MainWindow::lockForTransfer(bool locked)
+{
+    // Nothing may close the link or start another conversation with the
+    // instrument while its program is being rewritten.
+    for (const char* name : {"Loadnewfirmware1", "Backupsettings1", "Restoresettings1", "ComPort"})
+        if (QAction* a = action(name)) a->setEnabled(!locked);
+    mainPage_->setTransferLock(locked);
 }
 
 void MainWindow::HelpAboutExecute()

@@ -16,6 +16,9 @@ class AboutWindow;
 class ConfigPage;
 class DataFileCommands;
 class DataGraphPage;
+class DataMemory;
+class FirmwareUpgrade;
+class SettingsBackup;
 class DataTextPage;
 class MainPage;
 class PanelControl;
@@ -49,6 +52,9 @@ public:
     QAction* action(const char* objectName) const;
     TagDirectory* tagDirectory() const { return tags_; }
     DataFileCommands* fileCommands() const { return files_; }
+    DataMemory* dataMemory() const { return dataMemory_; }
+    SettingsBackup* settingsBackup() const { return backup_; }
+    FirmwareUpgrade* firmwareUpgrade() const { return upgrade_; }
 
     // The words of the command line that change how the program runs.
     static void applyCommandLine(const QStringList& arguments, AppState& state);
@@ -74,6 +80,8 @@ private:
                        std::function<void()> handler = {});
     void onPageChanged(int index);
     void wireLoggedData();
+    void wireMaintenance();
+    void lockForTransfer(bool locked);
 
     AppState& state_;
     Dialogs& dialogs_;
@@ -91,6 +99,9 @@ private:
     AboutWindow* about_ = nullptr;
     TagDirectory* tags_ = nullptr;
     DataFileCommands* files_ = nullptr;
+    DataMemory* dataMemory_ = nullptr;
+    SettingsBackup* backup_ = nullptr;
+    FirmwareUpgrade* upgrade_ = nullptr;
     QAction* comTerminalAction_ = nullptr;
     bool shown_ = false;
     bool closed_ = false;

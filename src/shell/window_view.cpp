@@ -257,9 +257,7 @@ void WindowView::hideDownloadProgress()
 
 void WindowView::endReformatAnimation()
 {
-    QProgressBar* bar = mainPage_->ProgressBar2();
-    bar->hide();
-    bar->setValue(100);
+    mainPage_->progress().endReformat();
 }
 
 void WindowView::scheduleFlush()

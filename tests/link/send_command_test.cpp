@@ -32,6 +32,34 @@ struct SerialRig {
     bool opened = false;
 };
 
+TEST(SendCommand, SeveralCommandsInOneTextWaitForEveryPrompt)
+{
+    SerialRig rig;
+    ASSERT_TRUE(rig.opened);
+    rig.state.InstrumentRunning = true;
+    // The four answers come one by one: the exchange ends only with the fourth.
+    int written = 0;
+    QTimer feeder;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        static const char* const parts[] = {">", "V 157 OFF\r\n>", ">", "V 157 OFF\r\n>"};
+        if (written < 4) rig.pty.writeToProgram(parts[written++]);
+    });
+    feeder.start(60);
+    EXPECT_EQ(rig.link.SendCommand("key esc\r v 157\r key enter\r v 157\r", 4), 1);
+    EXPECT_EQ(written, 4);
+    EXPECT_FALSE(rig.state.InstrumentRunning);
+    feeder.stop();
+    // Fewer prompts than announced: the reply does not end, and the watchdog frees
+    // the next command.
+    rig.pty.readFromProgram(1, 200);
+    QTimer::singleShot(20, [&] { rig.pty.writeToProgram(">"); });
+    EXPECT_EQ(rig.link.SendCommand("key esc\r v 157\r", 2), 0);
+    EXPECT_EQ(rig.link.lastOutcome(), Link::Outcome::Incomplete);
+    QTimer::singleShot(800, [&] { rig.pty.writeToProgram("V 157 ON\r\n>"); });
+    EXPECT_EQ(rig.link.SendCommand("v 157\r"), 1);
+    EXPECT_TRUE(rig.state.InstrumentRunning);
+}
+
 TEST(SendCommand, PromptEndsTheExchangeAndStartsThePanelPoll)
 {
     SerialRig rig;
@@ -63,13 +91,14 @@ TEST(SendCommand, DuringAFirmwareTransferOnlyItsOwnCommandsGoOut)
     QTimer::singleShot(20, [&] {
         // The refused command never reached the instrument.
         EXPECT_EQ(rig.pty.readFromProgram(6), QByteArray("v 252\r"));
-        rig.pty.writeToProgram("V 252 1 2 3 99\r\n>");
+        QTimer::singleShot(60, [&] { rig.pty.writeToProgram("V 252 1 2 3 99\r\n>"); });
     });
-    {
-        const Link::UpgradeScope transfer(rig.link);
-        EXPECT_EQ(rig.link.SendCommand("v 252\r"), 1);
-    }
+    // A command started while the transfer's own waits for its reply is no
+    // command of the transfer.
+    QTimer::singleShot(40, [&] { EXPECT_EQ(rig.link.SendCommand("g\r"), 0); });
+    EXPECT_EQ(rig.link.SendUpgradeCommand("v 252\r"), 1);
     EXPECT_EQ(rig.link.SendCommand("v 5\r"), 0);
+    EXPECT_EQ(rig.pty.readFromProgram(1, 200), QByteArray());
 }
 
 TEST(SendCommand, SilenceGivesZeroAndTheNextCommandIsStillSent)
@@ -170,6 +199,31 @@ TEST(SendCommand, VanishingDeviceIsReportedOnceAndEndsTheWait)
     // What arrived before the loss was handled.
     EXPECT_EQ(rig.view.text(Control::LabelSN), QStringLiteral("Serial No. 123 "));
     EXPECT_EQ(rig.link.SendCommand("d\r"), 0);
+}
+
+TEST(SendCommandNetwork, SeveralCommandsInOneTextKeepTheConnectionToTheLastPrompt)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = server.nextPendingConnection();
+        ++connections;
+        QObject::connect(s, &QTcpSocket::readyRead, [s] {
+            s->readAll();
+            s->write(">");
+            QTimer::singleShot(100, s, [s] { s->write("V 157 OFF\r\n>"); });
+        });
+    });
+    AppState state;
+    state.NetworkMode = true;
+    state.InstrumentRunning = true;
+    RecordingView view;
+    Link link(state, view);
+    link.port().setTcpPort(server.serverPort());
+    EXPECT_EQ(link.SendCommand("key esc\r v 157\r", 2), 1);
+    EXPECT_FALSE(state.InstrumentRunning);
+    EXPECT_EQ(connections, 1);
 }
 
 TEST(SendCommandNetwork, EachCommandRunsOverAConnectionOfItsOwn)

@@ -127,5 +127,18 @@ TEST(FirmwareFile, BarWrapsAndLabelBlinks)
     EXPECT_EQ(shown, QStringLiteral("111111111000011"));
 }
 
+TEST(FirmwareFile, BackupAndRestoreByVersion)
+{
+    const struct {
+        int version;
+        bool backup, restore;
+    } table[] = {{0, false, false}, {128, false, false}, {129, false, false}, {130, true, true},
+                 {131, true, true}, {9925, true, true},  {9926, true, false}, {9927, true, true}};
+    for (const auto& t : table) {
+        EXPECT_EQ(backupSupported(t.version), t.backup) << t.version;
+        EXPECT_EQ(restoreSupported(t.version), t.restore) << t.version;
+    }
+}
+
 }  // namespace
 }  // namespace nesmo::firmware

@@ -63,17 +63,19 @@ private:
 // Records every message and answers dialogs from a script.
 class ScriptedDialogs : public Dialogs {
 public:
-    void message(const QString& text) override { messages << text; }
-    void error(const QString& text) override { errors << text; }
-    bool askYesNo(const QString& text, const QString&, Icon) override
+    void message(const QString& text) override
     {
-        questions << text;
-        return yesNoAnswer;
+        messages << text;
+        if (onMessage) onMessage(text);
     }
-    bool askOkCancel(const QString& text, const QString&, Icon) override
+    void error(const QString& text) override { errors << text; }
+    bool askYesNo(const QString& text, const QString& caption, Icon icon) override
     {
-        questions << text;
-        return okCancelAnswer;
+        return answer(text, caption, icon, yesNoAnswer);
+    }
+    bool askOkCancel(const QString& text, const QString& caption, Icon icon) override
+    {
+        return answer(text, caption, icon, okCancelAnswer);
     }
     std::optional<int> choosePort(const QStringList& entries) override
     {
@@ -100,9 +102,21 @@ public:
         return fontAnswer;
     }
 
+    struct Question {
+        QString text;
+        QString caption;
+        Icon icon;
+    };
+
     QStringList messages;
     QStringList errors;
     QStringList questions;
+    QList<Question> asked;  // every question with its caption and icon
+    // Answers the next questions in order (true: Yes or OK); once used up, the
+    // questions get yesNoAnswer or okCancelAnswer.
+    QList<bool> answers;
+    // Runs after a message is recorded (a test may throw from it).
+    std::function<void(const QString&)> onMessage;
     QList<QStringList> portDialogs;
     QStringList proposedNames;
     bool yesNoAnswer = true;
@@ -116,6 +130,14 @@ public:
     int printDialogs = 0;
     QList<QFont> fontDialogs;
     std::optional<QFont> fontAnswer;
+
+private:
+    bool answer(const QString& text, const QString& caption, Icon icon, bool otherwise)
+    {
+        questions << text;
+        asked << Question{text, caption, icon};
+        return answers.isEmpty() ? otherwise : answers.takeFirst();
+    }
 };
 
 // Checks what assistive tools hear for every named control below root (root
