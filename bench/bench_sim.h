@@ -3,6 +3,8 @@
 // nesmo7-sim as a child process for the benchmark programs (NESMO_SIM_PATH is set
 // by the build), running until the object goes.
 
+#include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -19,6 +21,8 @@ public:
     explicit Simulator(const QStringList& args)
     {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // A benchmark that gives up (exit) takes its simulator with it.
+        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_.start(QStringLiteral(NESMO_SIM_PATH), args);
         if (!process_.waitForStarted(5000)) fail("nesmo7-sim did not start");
         QByteArray line;

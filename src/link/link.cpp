@@ -95,6 +95,7 @@ void Link::onReadyRead()
 void Link::deliver(const QByteArray& bytes)
 {
     receivedSinceSend_ += static_cast<quint64>(bytes.size());
+    receivedTotal_ += static_cast<quint64>(bytes.size());
     receive_->onCharactersAvailable(bytes.constData(), bytes.size());
     wake();
 }

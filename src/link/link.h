@@ -62,6 +62,8 @@ public:
     // connection stays open until the last).
     int SendCommand(const QByteArray& text, int prompts = 1);
     Outcome lastOutcome() const { return outcome_; }
+    // Every byte received from the instrument since the link was made.
+    quint64 bytesReceived() const { return receivedTotal_; }
     // An exchange is running (SendCommand is waiting).
     bool exchanging() const { return exchangeDepth_ > 0; }
 
@@ -130,6 +132,7 @@ private:
     QTimer timer2_;
     QList<QEventLoop*> waiters_;
     quint64 receivedSinceSend_ = 0;
+    quint64 receivedTotal_ = 0;
     bool linkBroken_ = false;  // the port broke during the current exchange
     bool closing_ = false;
     Outcome outcome_ = Outcome::Replied;

@@ -4,23 +4,25 @@
 
 namespace nesmo::sim {
 
-namespace {
-// The shortest pause of a paced link; the next pause lasts until the next byte is due.
-constexpr qint64 kPaceTickMs = 1;
-}  // namespace
-
 Endpoint::Endpoint(const OutputShape& shape, QObject* parent) : QObject(parent), m_shape(shape)
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Endpoint::pump);
+    m_lineClock.start();
+    if (m_shape.pace) connect(this, &Endpoint::received, this, &Endpoint::noteInput);
+}
+
+void Endpoint::noteInput(const QByteArray& bytes)
+{
+    m_inputFreeUs = std::max(nowUs(), m_inputFreeUs) + lineUs(bytes.size());
 }
 
 void Endpoint::send(const QByteArray& bytes)
 {
     if (bytes.isEmpty() || !isOpen()) return;
     if (m_pending.isEmpty()) {
-        m_paceClock.start();
+        m_replyStartUs = std::max(nowUs(), m_inputFreeUs);
         m_pacedBytes = 0;
     }
     m_pending += bytes;
@@ -32,8 +34,9 @@ void Endpoint::pump()
     if (m_pending.isEmpty() || !isOpen()) return;
     qint64 allow = m_pending.size();
     if (m_shape.pace) {
-        // One byte at once, then no more than the line rate allows on average.
-        const qint64 earned = 1 + m_paceClock.elapsed() * m_shape.bytesPerSecond / 1000;
+        // Each byte once the line has carried it whole: no more than the line rate.
+        const qint64 since = nowUs() - m_replyStartUs;
+        const qint64 earned = since <= 0 ? 0 : since * m_shape.bytesPerSecond / 1000000;
         allow = std::min(allow, earned - m_pacedBytes);
     }
     if (m_shape.chunk > 0) allow = std::min<qint64>(allow, m_shape.chunk);
@@ -57,11 +60,10 @@ void Endpoint::pump()
     if (chunkDone) {
         m_timer.start(m_shape.chunkDelayMs);
     } else if (m_shape.pace) {
-        // Until the next byte is due at the line rate, so that a reply ends when its
-        // last byte would on the line, not on a coarse tick.
-        const qint64 due =
-            (m_pacedBytes * 1000 + m_shape.bytesPerSecond - 1) / m_shape.bytesPerSecond;
-        m_timer.start(int(std::max(kPaceTickMs, due - m_paceClock.elapsed())));
+        // Until the next byte is due at the line rate (in whole milliseconds, never
+        // later than due), so that a reply ends when its last byte would on the line.
+        const qint64 dueUs = m_replyStartUs + lineUs(m_pacedBytes + 1);
+        m_timer.start(int(std::max<qint64>(0, (dueUs - nowUs()) / 1000)));
     } else {
         m_timer.start(0);
     }

@@ -50,11 +50,19 @@ protected:
     void dropPending() { m_pending.clear(); }
 
 private:
+    // A paced line carries the program's bytes at the line rate too: a reply can
+    // start only once the command's last byte has arrived.
+    void noteInput(const QByteArray& bytes);
+    qint64 nowUs() const { return m_lineClock.nsecsElapsed() / 1000; }
+    qint64 lineUs(qint64 bytes) const { return bytes * 1000000 / m_shape.bytesPerSecond; }
+
     OutputShape m_shape;
     CommandAssembler m_assembler;
     QByteArray m_pending;
     QTimer m_timer;
-    QElapsedTimer m_paceClock;  // since the queue last became busy
+    QElapsedTimer m_lineClock;
+    qint64 m_inputFreeUs = 0;   // when the program's bytes so far have all arrived
+    qint64 m_replyStartUs = 0;  // when the queue last became busy (not before the input)
     qint64 m_pacedBytes = 0;    // bytes written since then
 };
 

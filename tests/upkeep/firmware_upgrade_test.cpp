@@ -216,6 +216,28 @@ TEST(FirmwareUpgrade, AnIntegrityTestWithoutResultEndsInFailureInBoundedTime)
     EXPECT_EQ(failing.sent().count("v 252\r"), 1);
 }
 
+TEST(FirmwareUpgrade, ClosingTheProgramDuringTheIntegrityTestEndsItAtOnce)
+{
+    UpgradeRig rig({"--integrity", "never"});
+    rig.window->firmwareUpgrade()->setIntegrityLimitMs(60000);
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (rig.window->mainPage()->LabelFWLoad()->text() != "Load complete; testing integrity")
+            return;
+        closer.stop();
+        rig.dialogs.answers = {true};
+        rig.window->close();
+    });
+    closer.start(20);
+    QElapsedTimer t;
+    t.start();
+    rig.load(rig.write(image(1, 30, 2)));
+    EXPECT_LT(t.elapsed(), 5000);
+    EXPECT_TRUE(rig.dialogs.asked.last().text.startsWith("A firmware transfer is running."));
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+    EXPECT_FALSE(rig.state.FirmwareUpgradeActive);
+}
+
 TEST(FirmwareUpgrade, ADamagedFileIsRefusedBeforeAnythingIsSentForIt)
 {
     UpgradeRig rig({});
@@ -257,7 +279,7 @@ TEST(FirmwareUpgrade, ARunningInstrumentIsStoppedOrLeftAlone)
 TEST(FirmwareUpgrade, NothingElseReachesTheInstrumentDuringATransfer)
 {
     UpgradeRig rig({"--pace"});
-    const QList<QByteArray> records = image(1, 30, 150);
+    const QList<QByteArray> records = image(1, 30, 40);
     bool checked = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
