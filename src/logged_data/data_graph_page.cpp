@@ -79,8 +79,7 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
     buildOptions();
     toolBar_->addSeparator();
     addToolButton(toolBar_, "ToolButton27", QStringLiteral("Help Contents"),
-                  toolIcon(ToolIcon::Help))
-        ->setEnabled(false);  // the manuals come later
+                  toolIcon(ToolIcon::Help));
     layout->addWidget(toolBar_);
 
     buildChart();

@@ -54,8 +54,7 @@ DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidge
     terminalCaptureButton_->setAccessibleName(QStringLiteral("Capture terminal text to file"));
     toolBar_->addSeparator();
     addToolButton(toolBar_, "ToolButton9", QStringLiteral("Help Contents"),
-                  toolIcon(ToolIcon::Help))
-        ->setEnabled(false);  // the help comes with the manuals
+                  toolIcon(ToolIcon::Help));
     layout->addWidget(toolBar_);
 
     richEdit_ = nameField(new QPlainTextEdit, "RichEdit1", QStringLiteral("Logged data text"));

@@ -1,8 +1,12 @@
 #include <unistd.h>
+#include <QDir>
 #include <QFile>
+#include <QIcon>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <exception>
 
@@ -47,16 +51,63 @@ void probeStartupWhenShown(QWidget& window)
     });
 }
 
+const char kUsage[] =
+    "Usage: NesmoComm [net] [auto485] [--desktop]\n"
+    "Nesmo Port: the companion program of the Nesmo-7 dust monitor.\n"
+    "\n"
+    "  net        talk to the instrument over TCP (network mode), not a serial port\n"
+    "  auto485    for RS-485 adapters that switch direction by themselves\n"
+    "  --desktop  work in the folder \"Nesmo Port\" of the user's documents folder,\n"
+    "             as the desktop menu starts the program: downloads, scratch.txt,\n"
+    "             the terminal capture and the manuals are there\n"
+    "  --version  print the version and exit\n"
+    "  --help     print this text and exit\n"
+    "\n"
+    "The settings file NesmoComm.INI lies beside the program when that folder is\n"
+    "writable and no system folder, otherwise in ~/.config/NesmoComm/; the\n"
+    "environment variable NESMOCOMM_INI names another file.\n";
+
+bool hasWord(int argc, char** argv, const char* word)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], word) == 0) return true;
+    return false;
+}
+
+// Started from the desktop's menu, the program works in a folder of the user's
+// own instead of wherever the desktop starts it.
+void enterUserFolder()
+{
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) documents = QDir::homePath();
+    const QString folder = QDir(documents).filePath(QStringLiteral("Nesmo Port"));
+    if (QDir().mkpath(folder)) QDir::setCurrent(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // These print and end before any window or display is needed.
+    if (hasWord(argc, argv, "--version")) {
+        std::printf("NesmoComm %s\n", NESMO_VERSION);
+        return 0;
+    }
+    if (hasWord(argc, argv, "--help") || hasWord(argc, argv, "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
     nesmo::NesmoApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("NesmoComm"));
     app.setApplicationDisplayName(QStringLiteral("Nesmo Port"));
     app.setApplicationVersion(QStringLiteral(NESMO_VERSION));
+    // Desktops match the windows to the menu entry (and its icon) by this name.
+    app.setDesktopFileName(QStringLiteral("io.github.nesmoport.NesmoPort"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.nesmoport.NesmoPort")));
     app.setQuitOnLastWindowClosed(false);
     app.setFont(QFont(QStringLiteral("Arial"), 9));
+    if (hasWord(argc, argv, "--desktop")) enterUserFolder();
 
     nesmo::QtDialogs dialogs;
     app.setDialogs(&dialogs);

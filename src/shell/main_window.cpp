@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "auxiliary/about_window.h"
+#include "auxiliary/help_documents.h"
 #include "config/config_page.h"
 #include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
@@ -90,6 +91,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
         [this] { ViewTextExecute(); }, this);
     dataGraphPage_->setActiveCheck([this] { return pages_->currentIndex() == 2; });
     wireMaintenance();
+    help_ = new HelpDocuments(dialogs_, this);
 
     buildMenus();
     panelControl_ = new PanelControl(
@@ -333,9 +335,13 @@ void MainWindow::buildMenus()
     }
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    addAction(help, "HelpContents", QStringLiteral("Nesmo PORT &Help"));
-    addAction(help, "HelpManNesmo", QStringLiteral("&Nesmo-7 User manual"));
-    addAction(help, "HelpManOstrel", QStringLiteral("&Ostrel-7 User manual"));
+    addAction(help, "HelpContents", QStringLiteral("Nesmo PORT &Help"), [this] {
+        help_->HelpContentsExecute();
+    })->setToolTip(QStringLiteral("Help"));
+    addAction(help, "HelpManNesmo", QStringLiteral("&Nesmo-7 User manual"),
+              [this] { help_->HelpManNesmoExecute(); });
+    addAction(help, "HelpManOstrel", QStringLiteral("&Ostrel-7 User manual"),
+              [this] { help_->HelpManOstrelExecute(); });
     help->addSeparator();
     addAction(help, "HelpAbout", QStringLiteral("&About"), [this] { HelpAboutExecute(); });
 }
@@ -360,6 +366,9 @@ void MainWindow::wireLoggedData()
     bind(dataGraphPage_->toolButton("ToolButton20"), "FileSaveAs");
     bind(dataGraphPage_->toolButton("ToolButton21"), "FilePrint");
     bind(dataGraphPage_->toolButton("ToolButton24"), "EditCopy");
+    // The graph page's help button opens the Nesmo-7 manual, whatever its hint says.
+    bind(dataTextPage_->toolButton("ToolButton9"), "HelpContents");
+    bind(dataGraphPage_->toolButton("ToolButton27"), "HelpManNesmo");
 
     connect(dataTextPage_, &DataTextPage::tagListKey, this, [this](int key) {
         runGuarded(dialogs_, [this, key] {
@@ -402,8 +411,7 @@ void MainWindow::lockForTransfer(bool locked)
 
 void MainWindow::HelpAboutExecute()
 {
-    about_->show();
-    about_->raise();
+    about_->showFromMenu();
 }
 
 void MainWindow::onPageChanged(int index)

@@ -18,6 +18,7 @@ class DataFileCommands;
 class DataGraphPage;
 class DataMemory;
 class FirmwareUpgrade;
+class HelpDocuments;
 class SettingsBackup;
 class DataTextPage;
 class MainPage;
@@ -55,6 +56,7 @@ public:
     DataMemory* dataMemory() const { return dataMemory_; }
     SettingsBackup* settingsBackup() const { return backup_; }
     FirmwareUpgrade* firmwareUpgrade() const { return upgrade_; }
+    HelpDocuments* helpDocuments() const { return help_; }
 
     // The words of the command line that change how the program runs.
     static void applyCommandLine(const QStringList& arguments, AppState& state);
@@ -102,6 +104,7 @@ private:
     DataMemory* dataMemory_ = nullptr;
     SettingsBackup* backup_ = nullptr;
     FirmwareUpgrade* upgrade_ = nullptr;
+    HelpDocuments* help_ = nullptr;
     QAction* comTerminalAction_ = nullptr;
     bool shown_ = false;
     bool closed_ = false;

@@ -105,7 +105,11 @@ QString SettingsFile::defaultPath()
     if (!forced.isEmpty()) return forced;
     const QString name = QCoreApplication::applicationName() + QStringLiteral(".INI");
     const QString dir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(dir).isWritable()) return QDir(dir).filePath(name);
+    // Beside the program when it lives in a folder of its own; an installed
+    // program (in a system folder, writable or not) keeps them in the user's.
+    const bool systemFolder = dir.startsWith(QLatin1String("/usr/")) ||
+                              dir == QLatin1String("/bin") || dir == QLatin1String("/sbin");
+    if (!systemFolder && QFileInfo(dir).isWritable()) return QDir(dir).filePath(name);
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);
     return QDir(config).filePath(name);

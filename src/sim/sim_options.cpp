@@ -55,6 +55,7 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
         "and 9 (6 records, one of them full of CR, LF, '\"', '>' and 0xDF bytes).\n"
         "Signals: SIGTERM/SIGINT end it cleanly; SIGUSR1 sends one burst of noise.");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption version("version", "Show the version.");
     const QCommandLineOption pty("pty", "Serve a pseudo-terminal; link PATH to its slave device.",
                                  "PATH");
     const QCommandLineOption tcp("tcp", "Listen on 127.0.0.1:PORT (0 picks a free port).", "PORT");
@@ -104,11 +105,11 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     const QCommandLineOption pace("pace", "Pace output like 19200 baud (1920 bytes/s).");
     const QCommandLineOption log("log", "Append every byte received from the program to FILE.",
                                  "FILE");
-    p.addOptions({help,          pty,        tcp,       serial,       firmware,      device,
-                  running,       clock,      reformat,  tag,          tricky,        noTags,
-                  refuse,        silent,     noPrompt,  noise,        noiseInterval, seed,
-                  chunk,         chunkDelay, dropAfter, cutDump,      pace,          log,
-                  promptOnBlank, integrity,  stickyRun, reformatNever});
+    p.addOptions({help,   version,       pty,        tcp,       serial,       firmware,
+                  device, running,       clock,      reformat,  tag,          tricky,
+                  noTags, refuse,        silent,     noPrompt,  noise,        noiseInterval,
+                  seed,   chunk,         chunkDelay, dropAfter, cutDump,      pace,
+                  log,    promptOnBlank, integrity,  stickyRun, reformatNever});
 
     if (!p.parse(arguments)) {
         message = p.errorText();
@@ -116,6 +117,10 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     }
     if (p.isSet(help)) {
         message = p.helpText();
+        return ParseOutcome::Help;
+    }
+    if (p.isSet(version)) {
+        message = QStringLiteral("nesmo7-sim %1\n").arg(QStringLiteral(NESMO_VERSION));
         return ParseOutcome::Help;
     }
     if (!p.positionalArguments().isEmpty()) {
