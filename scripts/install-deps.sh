@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb xauth fonts-liberation2 imagemagick poppler-utils
   dbus dbus-bin at-spi2-core python3-pyatspi
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
