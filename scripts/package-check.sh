@@ -36,6 +36,24 @@ version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackCon
 [ -n "$version" ] || fail "no package version in $build/CPackConfig.cmake"
 app_id=io.github.nesmoport.NesmoPort
 
+# Starts an installed NesmoComm offscreen with a settings file of its own; it
+# reports once its main window is on the screen, then ends.
+start_offscreen() {
+  local program=$1 work out
+  work=$(mktemp -d)
+  out=$(cd "$work" && QT_QPA_PLATFORM=offscreen NESMOCOMM_INI="$work/NesmoComm.INI" \
+        NESMOCOMM_STARTUP_PROBE=1 timeout 30 "$program" 2>&1) || true
+  rm -rf "$work"
+  grep -q '^startup-ms ' <<< "$out" || fail "$program did not start offscreen: $out"
+  echo "$program started offscreen: $(grep '^startup-ms ' <<< "$out")"
+}
+
+echo "== Installing into a staging folder"
+stage=$(mktemp -d)
+DESTDIR="$stage" cmake --install "$build" --prefix /usr > /dev/null || fail "cmake --install"
+start_offscreen "$stage/usr/bin/NesmoComm"
+rm -rf "$stage"
+
 echo "== Building the package (version $version)"
 rm -f "$build"/nesmo-port_*.deb
 (cd "$build" && cpack -G DEB) || fail "cpack -G DEB"
@@ -77,13 +95,15 @@ done
 if [ "$install" -eq 1 ]; then
   [ "$(id -u)" -eq 0 ] || fail "--install needs root"
   echo "== Installing"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb" || fail "apt-get install $deb"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$deb" ||
+    fail "apt-get install $deb"
   result=0
   for program in NesmoComm nesmo7-sim; do
     out=$("/usr/bin/$program" --version 2>&1) || { echo "$program --version: $out" >&2; result=1; }
     echo "$program --version: $out"
     grep -q "$version" <<< "$out" || { echo "$program does not say $version" >&2; result=1; }
   done
+  start_offscreen /usr/bin/NesmoComm
   if command -v man > /dev/null; then
     page=$(man -w NesmoComm 2>&1) || { echo "man -w NesmoComm: $page" >&2; result=1; }
     echo "man -w NesmoComm: $page"

@@ -19,5 +19,13 @@ cmake --build build-asan -j"$jobs"
 echo "== Build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
-cd "$root/build"
-ctest --output-on-failure -j"$jobs" --timeout 600
+(cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+echo "== Package"
+# The Debian package from the same build: staged and started, built, checked, and
+# (as root, as in CI) installed with apt-get, run and removed again.
+if [ "$(id -u)" -eq 0 ]; then
+  bash scripts/package-check.sh --install build
+else
+  bash scripts/package-check.sh build
+fi
