@@ -48,8 +48,9 @@ QString DataMemory::unanswered() const
 
 bool DataMemory::refusedWhileBusy(const QString& nothingDone)
 {
-    // A tag's reply in the middle of a dump would end the dump's capture.
-    if (!state_.Downloading && !(hooks_.tagListBusy && hooks_.tagListBusy())) return false;
+    // A tag's reply in the middle of a dump would end the dump's capture. (A dump
+    // that stopped coming is ended by that reply, as by any keyword line.)
+    if (!(hooks_.tagListBusy && hooks_.tagListBusy())) return false;
     dialogs_.message(QStringLiteral("The instrument is sending a tag list or a tag. Wait until it "
                                     "has finished.\r") +
                      nothingDone);

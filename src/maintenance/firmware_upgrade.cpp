@@ -175,8 +175,10 @@ void FirmwareUpgrade::FWLoadClick()
     if (!answered) {
         // Whether it runs is not known, and an instrument that does not answer
         // would only refuse every record after it has erased its program.
-        dialogs_.message(
-            QStringLiteral("The instrument did not answer.\rThe firmware was not loaded."));
+        const bool closed = link_.lastOutcome() == Link::Outcome::NotSent && !link_.linkOpen();
+        dialogs_.message((closed ? QStringLiteral("The instrument is not connected.")
+                                 : QStringLiteral("The instrument did not answer.")) +
+                         QStringLiteral("\rThe firmware was not loaded."));
         return;
     }
 

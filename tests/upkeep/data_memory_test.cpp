@@ -187,10 +187,12 @@ TEST(DataMemory, WithoutAnInstrumentNothingIsReportedAsDone)
     rig.window->dataMemory()->FileDeleteTagExecute();
     rig.window->action("Clearalltags1")->trigger();
     rig.window->action("Clearallloggeddata1")->trigger();
+    rig.window->action("Loadnewfirmware1")->trigger();
     EXPECT_EQ(rig.dialogs.messages,
               (QStringList{"The instrument is not connected.\rNo tag files were deleted",
                            "The instrument is not connected.\rNo tag files have been deleted",
-                           "The instrument is not connected.\rData was not erased."}));
+                           "The instrument is not connected.\rData was not erased.",
+                           "The instrument is not connected.\rThe firmware was not loaded."}));
     EXPECT_TRUE(rig.dialogs.asked.isEmpty());
     EXPECT_FALSE(rig.window->mainPage()->ProgressBar2()->isVisible());
     EXPECT_FALSE(rig.window->mainPage()->progress().reformatRunning());
