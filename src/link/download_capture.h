@@ -16,6 +16,13 @@ public:
     // Starts afresh (a capture still open is closed first). False when the file
     // could not be created; the capture then runs in memory only.
     bool start();
+    // Captures to another file from the next start() on (a capture still open is
+    // closed first).
+    void setPath(const QString& path)
+    {
+        close();
+        file_.setFileName(path);
+    }
     void writeLine(const QByteArray& line);
     void flush();
     void close();

@@ -1,0 +1,413 @@
+#include "cli/commands.h"
+
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <cstdio>
+
+#include "cli/port_list.h"
+#include "logged_data/data_file.h"
+
+namespace nesmo::cli {
+
+namespace {
+
+void writeOut(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void writeErr(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+int fail(const Result& r)
+{
+    writeErr(QStringLiteral("nesmo7-cli: %1\n").arg(r.text));
+    return r.code;
+}
+
+void writeJson(const QJsonObject& object)
+{
+    writeOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
+}
+
+// The program's message boxes, as notes on standard error; the one that is the
+// failure itself is told as that.
+void tellMessages(Session& session, const Options& o, const Result& failure)
+{
+    for (const QString& m : session.takeMessages())
+        if (!o.quiet && m != failure.text)
+            writeErr(QStringLiteral("nesmo7-cli: note: %1\n").arg(m.simplified()));
+}
+
+bool toNumber(const QString& text, int low, int high, int& out)
+{
+    bool ok = false;
+    out = text.toInt(&ok);
+    return ok && out >= low && out <= high;
+}
+
+// Records received of announced, the rate and the time left, on one line of a
+// terminal, at most five times a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(int tag) : tag_(tag) { clock_.start(); }
+    void update(int records, int announced)
+    {
+        if (records < announced && shown_.isValid() && shown_.elapsed() < 200) return;
+        shown_.start();
+        const double seconds = qMax<qint64>(1, clock_.elapsed()) / 1000.0;
+        const double rate = records / seconds;
+        QString line = QStringLiteral("\rtag %1: %2/%3 records  %4 records/s")
+                           .arg(tag_, 2)
+                           .arg(records)
+                           .arg(announced)
+                           .arg(rate, 0, 'f', 0);
+        if (rate > 0 && announced > records)
+            line += QStringLiteral("  %1 s left")
+                        .arg(std::ceil((announced - records) / rate), 0, 'f', 0);
+        writeErr(line + QStringLiteral("    "));
+        used_ = true;
+    }
+    ~ProgressLine()
+    {
+        if (used_) writeErr(QStringLiteral("\n"));
+    }
+
+private:
+    int tag_;
+    QElapsedTimer clock_;
+    QElapsedTimer shown_;
+    bool used_ = false;
+};
+
+}  // namespace
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: nesmo7-cli [options] COMMAND [arguments]\n"
+        "Reads a Nesmo-7 dust monitor: its identity, its tags and their logged data.\n"
+        "It only asks; it never changes a setting, deletes or re-formats anything.\n"
+        "\n"
+        "Commands:\n"
+        "  ports                 serial devices with their COM numbers, paths, USB ids\n"
+        "                        and whether they can be opened\n"
+        "  info                  serial number, firmware, run mode and clock\n"
+        "  tags                  tag numbers and their record counts\n"
+        "  download TAG...       tags into logged-data files named as the program names\n"
+        "                        them (UNTdddtt.txt: device number, tag)\n"
+        "  download --all        every tag that holds records, one file each\n"
+        "\n"
+        "Options:\n"
+        "  --port PORT           COMn (through the settings file's Ports section;\n"
+        "                        otherwise COMn is /dev/ttyS<n-1>) or a device path\n"
+        "  --net HOST:PORT       the instrument's network interface over TCP\n"
+        "  --device N            RS-485 device number: hear only instrument N\n"
+        "  --settings FILE       the settings file (default: NESMOCOMM_INI, else the\n"
+        "                        program's NesmoComm.INI)\n"
+        "  -o, --output PATH     download into this folder (created when missing), or\n"
+        "                        for one tag into this file; default the current folder\n"
+        "  --skip-existing       leave tags alone whose file exists already\n"
+        "  --json                results as JSON\n"
+        "  -q, --quiet           no progress and no notes on standard error\n"
+        "  -h, --help            this text\n"
+        "  --version             the version\n"
+        "\n"
+        "A file is written whole once its dump is complete. A dump that ends early is\n"
+        "kept as UNTdddtt.incomplete.txt.\n"
+        "\n"
+        "Exit codes:\n"
+        "  0  done\n"
+        "  1  the instrument is logging (stop its run to read its tags)\n"
+        "  2  usage error, or no such tag on the instrument\n"
+        "  3  no such port, no permission, port busy or connection refused\n"
+        "  4  the instrument is not answering\n"
+        "  5  a dump is incomplete\n"
+        "  6  a file or its folder cannot be written\n");
+}
+
+int parseArguments(const QStringList& arguments, Options& o, QString& out, QString& error)
+{
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, "");
+    const QCommandLineOption version("version", "");
+    const QCommandLineOption port("port", "", "PORT");
+    const QCommandLineOption net("net", "", "HOST:PORT");
+    const QCommandLineOption device("device", "", "N");
+    const QCommandLineOption settings("settings", "", "FILE");
+    const QCommandLineOption output({"o", "output"}, "", "PATH");
+    const QCommandLineOption all("all", "");
+    const QCommandLineOption skip("skip-existing", "");
+    const QCommandLineOption json("json", "");
+    const QCommandLineOption quiet({"q", "quiet"}, "");
+    p.addOptions({help, version, port, net, device, settings, output, all, skip, json, quiet});
+    if (!p.parse(QStringList{QStringLiteral("nesmo7-cli")} + arguments)) {
+        error = p.errorText();
+        return kUsage;
+    }
+    if (p.isSet(help)) {
+        out = helpText();
+        return kDone;
+    }
+    if (p.isSet(version)) {
+        out = QStringLiteral("nesmo7-cli %1\n").arg(QStringLiteral(NESMO_VERSION));
+        return kDone;
+    }
+    QStringList args = p.positionalArguments();
+    if (args.isEmpty()) {
+        error = QStringLiteral("no command given (ports, info, tags or download)");
+        return kUsage;
+    }
+    o.command = args.takeFirst();
+    o.json = p.isSet(json);
+    o.quiet = p.isSet(quiet);
+    o.progress = !o.quiet && ::isatty(STDERR_FILENO);
+    o.output = p.value(output);
+    o.all = p.isSet(all);
+    o.skipExisting = p.isSet(skip);
+
+    const QString settingsPath = p.isSet(settings) ? p.value(settings) : defaultSettingsPath();
+    if (p.isSet(settings) && !QFileInfo(settingsPath).isFile()) {
+        error = QStringLiteral("no settings file %1").arg(settingsPath);
+        return kUsage;
+    }
+    o.target.portMap = readPortsSection(settingsPath);
+    if (p.isSet(device) && !toNumber(p.value(device), 0, 999, o.target.device)) {
+        error = QStringLiteral("--device needs a number from 0 to 999");
+        return kUsage;
+    }
+
+    if (o.command == QLatin1String("ports")) {
+        if (!args.isEmpty()) {
+            error = QStringLiteral("ports takes no arguments");
+            return kUsage;
+        }
+        return kDone;
+    }
+    if (o.command != QLatin1String("info") && o.command != QLatin1String("tags") &&
+        o.command != QLatin1String("download")) {
+        error = QStringLiteral("unknown command %1").arg(o.command);
+        return kUsage;
+    }
+    if (p.isSet(port) == p.isSet(net)) {
+        error = QStringLiteral("give either --port or --net");
+        return kUsage;
+    }
+    if (p.isSet(net)) {
+        const QString address = p.value(net);
+        const qsizetype colon = address.lastIndexOf(u':');
+        int tcp = 0;
+        if (colon <= 0 || !toNumber(address.mid(colon + 1), 1, 65535, tcp)) {
+            error = QStringLiteral("--net needs HOST:PORT");
+            return kUsage;
+        }
+        o.target.network = true;
+        o.target.host = address.left(colon);
+        o.target.tcpPort = quint16(tcp);
+    } else {
+        o.target.port = p.value(port);
+    }
+
+    if (o.command != QLatin1String("download")) {
+        if (!args.isEmpty()) {
+            error = QStringLiteral("%1 takes no arguments").arg(o.command);
+            return kUsage;
+        }
+        return kDone;
+    }
+    for (const QString& a : std::as_const(args)) {
+        int tag = 0;
+        if (!toNumber(a, 0, 99, tag)) {
+            error = QStringLiteral("a tag is a number from 0 to 99, not %1").arg(a);
+            return kUsage;
+        }
+        if (!o.tags.contains(tag)) o.tags.append(tag);
+    }
+    if (o.all == !o.tags.isEmpty()) {
+        error = QStringLiteral("download needs tag numbers or --all");
+        return kUsage;
+    }
+    return kDone;
+}
+
+int runPorts(const Options& o)
+{
+    const QList<PortEntry> ports = listPorts(o.target.portMap);
+    if (o.json) {
+        QJsonArray list;
+        for (const PortEntry& e : ports)
+            list.append(QJsonObject{
+                {"com", QStringLiteral("COM%1").arg(e.number)},
+                {"number", e.number},
+                {"device", e.device},
+                {"description", e.description},
+                {"usb", e.usbId.isEmpty() ? QJsonValue() : QJsonValue(e.usbId)},
+                {"access", e.access},
+            });
+        writeJson(QJsonObject{{"ports", list}});
+        return kDone;
+    }
+    for (const PortEntry& e : ports) {
+        QString line = QStringLiteral("COM%1").arg(e.number).leftJustified(6) + e.device;
+        if (!e.description.isEmpty()) line += QStringLiteral("   ") + e.description;
+        if (!e.usbId.isEmpty()) line += QStringLiteral("   USB ") + e.usbId;
+        writeOut(line + QStringLiteral("   (%1)\n").arg(e.access));
+    }
+    return kDone;
+}
+
+int runInfo(const Options& o)
+{
+    Session session(o.target);
+    Result r = session.open();
+    InstrumentInfo info;
+    if (r.ok()) r = session.info(info);
+    tellMessages(session, o, r);
+    if (!r.ok()) return fail(r);
+    if (o.json) {
+        QJsonObject object{{"serial", info.serial},
+                           {"firmware", info.firmware},
+                           {"running", info.running},
+                           {"clock", info.clock.isEmpty() ? QJsonValue() : QJsonValue(info.clock)}};
+        if (o.target.device != 0) object.insert("device", o.target.device);
+        writeJson(object);
+        return kDone;
+    }
+    writeOut(QStringLiteral("serial    %1\nfirmware  %2\nrunning   %3\nclock     %4\n")
+                 .arg(info.serial, info.firmware,
+                      info.running ? QStringLiteral("yes") : QStringLiteral("no"),
+                      info.clock.isEmpty() ? QStringLiteral("unknown") : info.clock));
+    return kDone;
+}
+
+int runTags(const Options& o)
+{
+    Session session(o.target);
+    Result r = session.open();
+    QList<TagEntry> tags;
+    if (r.ok()) r = session.tags(tags);
+    tellMessages(session, o, r);
+    if (!r.ok()) return fail(r);
+    if (o.json) {
+        QJsonArray list;
+        for (const TagEntry& t : tags)
+            list.append(QJsonObject{
+                {"tag", t.tag}, {"records", t.records < 0 ? QJsonValue() : QJsonValue(t.records)}});
+        writeJson(QJsonObject{{"tags", list}});
+        return kDone;
+    }
+    writeOut(QStringLiteral("tag  records\n"));
+    for (const TagEntry& t : tags)
+        writeOut(QStringLiteral("%1  %2\n")
+                     .arg(t.tag, 3)
+                     .arg(t.records < 0 ? QStringLiteral("?") : QString::number(t.records), 7));
+    return kDone;
+}
+
+int runDownload(const Options& o)
+{
+    // A folder (existing, named with a final slash, or for several tags), or the
+    // file of one tag.
+    const QString output = o.output.isEmpty() ? QStringLiteral(".") : o.output;
+    const bool intoFolder =
+        QFileInfo(output).isDir() || output.endsWith(u'/') || o.all || o.tags.size() > 1;
+    if (QFileInfo(output).isFile() && intoFolder)
+        return fail({kNotWritable, QStringLiteral("%1 is a file, not a folder").arg(output)});
+    const QString folder = intoFolder ? output : QFileInfo(output).absolutePath();
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+        return fail({kNotWritable, QStringLiteral("the folder %1 cannot be written").arg(folder)});
+
+    Session session(o.target);
+    Result r = session.open();
+    QList<TagEntry> listed;
+    if (r.ok()) r = session.tags(listed);
+    tellMessages(session, o, r);
+    if (!r.ok()) return fail(r);
+
+    QList<int> wanted;
+    for (const TagEntry& t : listed)
+        if (o.all ? t.records != 0 : o.tags.contains(t.tag)) wanted.append(t.tag);
+    for (int tag : o.tags) {
+        if (!wanted.contains(tag))
+            return fail({kUsage, QStringLiteral("the instrument holds no tag %1").arg(tag)});
+    }
+
+    int code = kDone;
+    QJsonArray files;
+    for (int tag : std::as_const(wanted)) {
+        const QString named = QDir(folder).filePath(tagFileName(o.target.device, tag));
+        QString path = intoFolder ? named : output;
+        QJsonObject entry{{"tag", tag}, {"file", QFileInfo(path).absoluteFilePath()}};
+        if (o.skipExisting && QFileInfo::exists(path)) {
+            entry.insert("skipped", true);
+            files.append(entry);
+            if (!o.json) writeOut(QStringLiteral("%1  exists, skipped\n").arg(path));
+            continue;
+        }
+        Dump dump;
+        {
+            ProgressLine line(tag);
+            r = session.dump(tag, dump, [&](int records, int announced) {
+                if (o.progress) line.update(records, announced);
+            });
+        }
+        tellMessages(session, o, r);
+        if (!r.ok()) {
+            code = fail(r);
+            break;
+        }
+        if (intoFolder) path = QDir(folder).filePath(dump.fileName);
+        const QString written = dump.complete ? path : incompleteName(path);
+        const QString error = writeDataFile(written, savedFileBytes(dump.text));
+        entry.insert("file", QFileInfo(written).absoluteFilePath());
+        entry.insert("records", dump.records);
+        entry.insert("announced", dump.announced);
+        entry.insert("complete", dump.complete);
+        entry.insert("skipped", false);
+        if (!error.isEmpty()) {
+            entry.insert("error", error);
+            files.append(entry);
+            code = fail(
+                {kNotWritable, QStringLiteral("%1 cannot be written: %2").arg(written, error)});
+            break;
+        }
+        files.append(entry);
+        if (dump.complete) {
+            QFile::remove(incompleteName(path));  // an earlier attempt's remains
+        } else if (code == kDone) {
+            code = kIncompleteDump;
+            writeErr(QStringLiteral("nesmo7-cli: the dump of tag %1 ended after %2 of %3 records; "
+                                    "kept as %4\n")
+                         .arg(tag)
+                         .arg(dump.records)
+                         .arg(dump.announced)
+                         .arg(written));
+        }
+        if (!o.json)
+            writeOut(QStringLiteral("%1  %2 of %3 records%4\n")
+                         .arg(written)
+                         .arg(dump.records)
+                         .arg(dump.announced)
+                         .arg(dump.complete ? QString() : QStringLiteral("  INCOMPLETE")));
+    }
+    if (o.json) writeJson(QJsonObject{{"files", files}, {"complete", code == kDone}});
+    return code;
+}
+
+}  // namespace nesmo::cli

@@ -1,0 +1,235 @@
+#include "cli/session.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstdlib>
+#include <iostream>
+
+#include "link/link.h"
+#include "logged_data/data_file.h"
+#include "reply/config_handlers.h"
+
+namespace nesmo::cli {
+
+namespace {
+
+// The leading number of a text's last line (-1 when it has none).
+int lastLeadingNumber(const QByteArray& text)
+{
+    QByteArray last = text;
+    while (last.endsWith('\n'))
+        last.chop(1);
+    last = last.mid(last.lastIndexOf('\n') + 1);
+    bool ok = false;
+    const int n = last.trimmed().split(',').value(0).trimmed().toInt(&ok);
+    return ok ? n : -1;
+}
+
+}  // namespace
+
+bool resolvePort(const QString& text, PortMap& map, int& number)
+{
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = com.match(text);
+    if (m.hasMatch()) {
+        number = m.captured(1).toInt();
+        return number >= PortMap::kFirst && number <= PortMap::kLast;
+    }
+    const QString path = QFileInfo(text).absoluteFilePath();
+    for (const PortMap::Entry& e : map.entries()) {
+        if (QFileInfo(e.device).absoluteFilePath() == path) {
+            number = e.number;
+            return true;
+        }
+    }
+    // A device no number stands for gets the first number, for this run only.
+    number = PortMap::kFirst;
+    map.setExplicit(number, text);
+    return true;
+}
+
+QByteArray savedFileBytes(const QByteArray& captured)
+{
+    // The data page takes the bytes as Latin-1 text with line feeds; Save As
+    // writes that text back.
+    QByteArray text = captured;
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    return dataFileBytes(QString::fromLatin1(text));
+}
+
+QString tagFileName(int device, int tag)
+{
+    return QString::asprintf("UNT%03i%02i.txt", device, tag);
+}
+
+QString incompleteName(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? info.fileName() : info.completeBaseName();
+    const QString name = base + QStringLiteral(".incomplete") +
+                         (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    return info.dir().filePath(name);
+}
+
+Session::Session(const Target& target) : target_(target)
+{
+    state_.NetworkMode = target.network;
+    if (target.network) state_.ReplyTimeoutTicks = 180;
+    state_.DeviceFilterNumber = target.device;
+    link_ = std::make_unique<Link>(state_, view_);
+    link_->capture().setPath(QDir(scratch_.path()).filePath(QStringLiteral("scratch.txt")));
+    // The replies that report settings, the clock and the tags fill the controls.
+    installConfigHandlers(link_->parser(), view_, state_);
+    // Diagnostics of the reply interpreter must not mix with the results.
+    link_->parser().setDiagnosticStream(&std::cerr);
+    view_.watchCapture(&link_->capture());
+    QObject::connect(link_.get(), &Link::linkLost, [this](const QString& reason) {
+        if (lost_.isEmpty()) lost_ = reason;
+    });
+}
+
+Session::~Session()
+{
+    link_->shutDown();
+    link_->port().close();
+}
+
+Result Session::open()
+{
+    Port& port = link_->port();
+    if (target_.network) {
+        port.setHostAddress(target_.host);
+        port.setTcpPort(target_.tcpPort);
+    } else {
+        for (auto it = target_.portMap.cbegin(); it != target_.portMap.cend(); ++it)
+            port.portMap().setExplicit(it.key(), it.value());
+        int number = 0;
+        if (!resolvePort(target_.port, port.portMap(), number))
+            return {kUsage, QStringLiteral("no port %1: COM numbers go from COM%2 to COM%3")
+                                .arg(target_.port)
+                                .arg(PortMap::kFirst)
+                                .arg(PortMap::kLast)};
+        port.setPortNumber(number);
+        if (!port.open()) {
+            const Port::OpenError error = port.lastError();
+            return {kNoPort, QStringLiteral("%1: %2").arg(
+                                 error.device.isEmpty() ? target_.port : error.device, error.text)};
+        }
+        // The first exchange starts with empty buffers and no reply pending.
+        port.discardBuffers();
+    }
+    link_->resetExchange();
+    if (Result r = send(Query::FirmwareVersion); !r.ok()) return r;
+    if (state_.FirmwareVersion == 0)
+        return {kNotAnswering,
+                QStringLiteral("the instrument did not report its firmware version")};
+    return {};
+}
+
+Result Session::exchange(const QByteArray& text)
+{
+    if (link_->SendCommand(text) == 1) return {};
+    const bool heard = link_->bytesReceived() > 0;
+    if (!lost_.isEmpty() && !heard) return {kNoPort, lost_};
+    switch (link_->lastOutcome()) {
+        case Link::Outcome::NotSent:
+            return {kNoPort, lost_.isEmpty() ? QStringLiteral("the link is closed") : lost_};
+        case Link::Outcome::Silent:
+            return {kNotAnswering,
+                    QStringLiteral("the instrument did not answer within %1 s")
+                        .arg(state_.ReplyTimeoutTicks * kTickMs / 1000.0, 0, 'f', 1)};
+        default: return {kNotAnswering, QStringLiteral("the instrument's reply did not end")};
+    }
+}
+
+Result Session::send(Query q)
+{
+    return exchange(queryText(q));
+}
+
+Result Session::info(InstrumentInfo& out)
+{
+    const QString version = view_.text(Control::LabelVer);
+    out.firmware = version.mid(version.indexOf(u' ') + 1);
+    if (Result r = send(Query::SerialNumber); !r.ok()) return r;
+    if (state_.SerialNumber.isEmpty())
+        return {kNotAnswering, QStringLiteral("the instrument did not report its serial number")};
+    out.serial = state_.SerialNumber;
+    if (Result r = send(Query::RunMode); !r.ok()) return r;
+    out.running = state_.InstrumentRunning;
+    if (Result r = send(Query::Date); !r.ok()) return r;
+    if (Result r = send(Query::Time); !r.ok()) return r;
+    const int month = view_.currentIndex(Control::DateMonthEdit) + 1;
+    const QString day = view_.text(Control::DateDayEdit), year = view_.text(Control::DateYearEdit);
+    const QString hour = view_.text(Control::TimeHourEdit),
+                  minute = view_.text(Control::TimeMinEdit);
+    const QString second = view_.text(Control::TimeSecEdit);
+    if (month > 0 && !day.isEmpty() && !year.isEmpty() && !hour.isEmpty() && !minute.isEmpty() &&
+        !second.isEmpty())
+        out.clock = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", year.toInt(), month,
+                                      day.toInt(), hour.toInt(), minute.toInt(), second.toInt());
+    return {};
+}
+
+Result Session::tags(QList<TagEntry>& out)
+{
+    out.clear();
+    // As the program lists them: not while the instrument logs.
+    if (Result r = send(Query::RunMode); !r.ok()) return r;
+    if (state_.InstrumentRunning)
+        return {kRunning,
+                QStringLiteral("the instrument is logging; stop its run to read its tags")};
+    view_.clearItems(Control::TagListBox);
+    if (Result r = send(Query::TagList); !r.ok()) return r;
+    if (view_.itemCount(Control::TagListBox) == 0) return {};
+    if (Result r = send(Query::TagCounts); !r.ok()) return r;
+    for (int i = 0; i < view_.itemCount(Control::TagListBox); ++i) {
+        // "%2i", then "  %5i" once the counts have come.
+        const QStringList fields =
+            view_.item(Control::TagListBox, i).split(u' ', Qt::SkipEmptyParts);
+        TagEntry e;
+        e.tag = fields.value(0).toInt();
+        bool ok = false;
+        const int records = fields.value(1).toInt(&ok);
+        if (ok) e.records = records;
+        out.append(e);
+    }
+    return {};
+}
+
+Result Session::dump(int tag, Dump& out, const Progress& progress)
+{
+    out = Dump{};
+    out.tag = tag;
+    view_.clearDataText();
+    state_.CurrentFileName.clear();
+    state_.RecordCount = 0;
+    view_.onRecord([&](int records) {
+        if (progress) progress(records, state_.RecordCount);
+    });
+    Result r = exchange(tagDumpText(tag));
+    const Link::Outcome outcome = link_->lastOutcome();
+    // A capture still running has lost the rest of its dump: ending the exchange
+    // ends it, and the text so far is handed over as the program shows it.
+    if (state_.Downloading) link_->resetExchange();
+    view_.onRecord({});
+    if (!view_.dataTextSet()) {
+        if (r.ok())
+            r = {kNotAnswering, QStringLiteral("the instrument sent no dump of tag %1").arg(tag)};
+        return r;
+    }
+    out.text = view_.dataText();
+    out.fileName = state_.CurrentFileName.isEmpty() ? tagFileName(state_.DeviceFilterNumber, tag)
+                                                    : state_.CurrentFileName;
+    out.announced = state_.RecordCount;
+    out.records = view_.recordLines();
+    out.complete = outcome == Link::Outcome::Replied &&
+                   (out.announced == 0 || lastLeadingNumber(out.text) == out.announced);
+    return {};
+}
+
+}  // namespace nesmo::cli

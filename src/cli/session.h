@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+#include "cli/cli_view.h"
+#include "cli/instrument_queries.h"
+#include "core/app_state.h"
+#include "link/port_map.h"
+
+namespace nesmo {
+
+class Link;
+
+namespace cli {
+
+// The exit codes of the tool.
+enum ExitCode {
+    kDone = 0,
+    kRunning = 1,         // the instrument is logging: its tags are not read meanwhile
+    kUsage = 2,           // wrong command line
+    kNoPort = 3,          // no such port, no permission, port busy, connection refused
+    kNotAnswering = 4,    // the instrument did not answer (in time)
+    kIncompleteDump = 5,  // a dump ended early; what arrived is kept under its own name
+    kNotWritable = 6,     // the file or its folder cannot be written
+};
+
+// The outcome of one step: a code and, unless it is kDone, what to tell.
+struct Result {
+    int code = kDone;
+    QString text;
+    bool ok() const { return code == kDone; }
+};
+
+// Where the instrument is: a serial port (COMn through the port map, or a device
+// path) or, in network mode, a TCP address. `device` is the RS-485 number whose
+// lines are heard (0: lines without a number).
+struct Target {
+    bool network = false;
+    QString host;
+    quint16 tcpPort = 0;
+    QString port;                // "COMn" or a device path
+    QMap<int, QString> portMap;  // the settings file's "Ports" section
+    int device = 0;
+};
+
+// COMn or a device path as a port number of the map (which may gain an entry for
+// the path); false for a COM number out of range.
+bool resolvePort(const QString& text, PortMap& map, int& number);
+
+struct InstrumentInfo {
+    QString serial;
+    QString firmware;  // as the instrument writes it, e.g. "1.30"
+    bool running = false;
+    QString clock;  // "yyyy-MM-dd hh:mm:ss", empty when the instrument gave none
+};
+
+struct TagEntry {
+    int tag = 0;
+    int records = -1;  // -1: not reported
+};
+
+struct Dump {
+    int tag = 0;
+    QString fileName;   // as the program names it, "UNTdddtt.txt"
+    QByteArray text;    // the captured text, as the data page gets it
+    int announced = 0;  // records the dump's header announced
+    int records = 0;    // record lines received
+    bool complete = false;
+};
+
+// One conversation with the instrument on the program's own link, receive path
+// and reply interpreter, behind a view without widgets. It only ever sends what
+// instrument_queries.h names.
+class Session {
+public:
+    explicit Session(const Target& target);
+    ~Session();
+
+    // Opens the port and learns the firmware version, as the program does after
+    // connecting (the replies and dumps depend on it).
+    Result open();
+    Result info(InstrumentInfo& out);
+    Result tags(QList<TagEntry>& out);
+    // Called for each record line with the count so far and the announced count.
+    using Progress = std::function<void(int records, int announced)>;
+    // A dump that arrives at all gives kDone, complete or not (see Dump::complete).
+    Result dump(int tag, Dump& out, const Progress& progress);
+
+    const AppState& state() const { return state_; }
+    // What the program would have shown in message boxes since the last call.
+    QStringList takeMessages() { return view_.takeMessages(); }
+
+private:
+    Result send(Query q);
+    Result exchange(const QByteArray& text);
+
+    Target target_;
+    AppState state_;
+    CliView view_;
+    QTemporaryDir scratch_;  // the capture file of a running dump
+    std::unique_ptr<Link> link_;
+    QString lost_;  // why the link broke, once it has
+};
+
+// The bytes the program's Save As writes for the data page once a dump has
+// ended on it.
+QByteArray savedFileBytes(const QByteArray& captured);
+
+// The program's name of a tag's file, "UNTdddtt.txt" (device number, tag).
+QString tagFileName(int device, int tag);
+// The name an incomplete dump is kept under: "UNTdddtt.incomplete.txt".
+QString incompleteName(const QString& path);
+
+}  // namespace cli
+}  // namespace nesmo

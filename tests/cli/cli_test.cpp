@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include "link/link.h"
+#include "logged_data/data_file.h"
+#include "logged_data/data_text_page.h"
+#include "reply/recording_view.h"
+#include "support/test_support.h"
+
+namespace nesmo::test {
+namespace {
+
+// nesmo7-cli against nesmo7-sim, each its own process, in a folder of their own:
+// over a pseudo-terminal (as a device path) or over TCP.
+struct CliRig {
+    struct Outcome {
+        int code = -1;
+        QByteArray out, err;
+        QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+    };
+
+    explicit CliRig(const QStringList& simArgs, bool overTcp = false)
+    {
+        tty = dir.filePath("ttyNESMO7");
+        sim = std::make_unique<SimProcess>(
+            (overTcp ? QStringList{"--tcp", "0"} : QStringList{"--pty", tty}) +
+            QStringList{"--log", dir.filePath("sim.log")} + simArgs);
+        link = overTcp ? QStringList{"--net", QStringLiteral("127.0.0.1:%1").arg(sim->tcpPort())}
+                       : QStringList{"--port", tty};
+    }
+
+    Outcome run(const QStringList& args, const QStringList& env = {})
+    {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        // Never the settings of whoever runs the tests.
+        e.insert("NESMOCOMM_INI", dir.filePath("none.INI"));
+        for (const QString& kv : env)
+            e.insert(kv.section('=', 0, 0), kv.section('=', 1));
+        p.setProcessEnvironment(e);
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(NESMO_CLI_PATH), args);
+        Outcome o;
+        if (!p.waitForFinished(60000)) return o;
+        o.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        o.out = p.readAllStandardOutput();
+        o.err = p.readAllStandardError();
+        return o;
+    }
+    Outcome cli(const QStringList& args) { return run(link + args); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    QString tty;
+    QStringList link;
+    std::unique_ptr<SimProcess> sim;
+};
+
+// What the program's Save As writes once a dump with this capture has ended on
+// its Data text page.
+QByteArray savedAs(const QByteArray& captured)
+{
+    AppState state;
+    RecordingView view;
+    Link link(state, view);
+    ScriptedDialogs dialogs;
+    DataTextPage page(state, link, dialogs);
+    page.setTextBytes(captured);
+    return dataFileBytes(page.pageText());
+}
+
+QByteArray sample(const char* name)
+{
+    return readFile(QStringLiteral(NESMO_TEST_DATA "/samples/") + QString::fromLatin1(name));
+}
+
+TEST(Cli, InfoOverPtyAndTcpReportsTheInstrument)
+{
+    for (bool tcp : {false, true}) {
+        CliRig rig({"--serial", "12345", "--firmware", "1.30"}, tcp);
+        ASSERT_TRUE(rig.sim->ready());
+        const auto o = rig.cli({"info", "--json"});
+        ASSERT_EQ(o.code, 0) << o.err.toStdString();
+        const QJsonObject info = o.json();
+        EXPECT_EQ(info["serial"].toString(), "12345");
+        EXPECT_EQ(info["firmware"].toString(), "1.30");
+        EXPECT_FALSE(info["running"].toBool());
+        EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")
+                        .match(info["clock"].toString())
+                        .hasMatch())
+            << o.out.toStdString();
+    }
+}
+
+TEST(Cli, ARunningInstrumentIsReportedAndItsTagsAreNotRead)
+{
+    CliRig rig({"--running"});
+    ASSERT_TRUE(rig.sim->ready());
+    EXPECT_TRUE(rig.cli({"info", "--json"}).json()["running"].toBool());
+    EXPECT_EQ(rig.cli({"tags"}).code, 1);
+    EXPECT_EQ(rig.cli({"download", "--all"}).code, 1);
+    EXPECT_TRUE(QDir(rig.dir.path()).entryList({"UNT*"}, QDir::Files).isEmpty());
+}
+
+TEST(Cli, TagsOverTcpAndThroughAComNumberOfTheSettings)
+{
+    const QStringList tags{"--no-tags", "--tag", "3:10", "--tag", "7:25"};
+    const auto check = [](const CliRig::Outcome& o) {
+        ASSERT_EQ(o.code, 0) << o.err.toStdString();
+        const QJsonArray list = o.json()["tags"].toArray();
+        ASSERT_EQ(list.size(), 2) << o.out.toStdString();
+        EXPECT_EQ(list[0].toObject(), (QJsonObject{{"tag", 3}, {"records", 10}}));
+        EXPECT_EQ(list[1].toObject(), (QJsonObject{{"tag", 7}, {"records", 25}}));
+    };
+    {
+        CliRig rig(tags, true);
+        check(rig.cli({"tags", "--json"}));
+    }
+    CliRig rig(tags);
+    writeFile(rig.path("ports.INI"),
+              "[Setup]\nComPort=1\n[Ports]\nCOM7=" + rig.tty.toUtf8() + "\n");
+    check(rig.run({"--settings", rig.path("ports.INI"), "--port", "COM7", "tags", "--json"}));
+    // The settings named by the environment, as the program reads them.
+    check(
+        rig.run({"--port", "com7", "tags", "--json"}, {"NESMOCOMM_INI=" + rig.path("ports.INI")}));
+    // The ports the settings name are listed with their numbers.
+    const QJsonArray ports =
+        rig.run({"--settings", rig.path("ports.INI"), "ports", "--json"}).json()["ports"].toArray();
+    const auto com7 = std::find_if(ports.begin(), ports.end(), [](const QJsonValue& v) {
+        return v.toObject()["com"].toString() == "COM7";
+    });
+    ASSERT_NE(com7, ports.end());
+    EXPECT_EQ((*com7).toObject()["device"].toString(), rig.tty);
+    EXPECT_EQ((*com7).toObject()["access"].toString(), "available");
+    // Without a Ports entry COM7 is /dev/ttyS6.
+    EXPECT_NE(rig.run({"--port", "COM7", "tags"}).code, 0);
+}
+
+TEST(Cli, DownloadWritesWhatSaveAsWrites)
+{
+    CliRig rig({});
+    ASSERT_TRUE(rig.sim->ready());
+    const auto o = rig.cli({"download", "9", "-o", "site-a/", "--json"});
+    ASSERT_EQ(o.code, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.isEmpty()) << o.err.toStdString();  // no progress without a terminal
+    EXPECT_EQ(readFile(rig.path("site-a/UNT00009.txt")), savedAs(sample("dump-tag9.scratch.txt")));
+    const QJsonObject file = o.json()["files"].toArray()[0].toObject();
+    EXPECT_EQ(file["records"].toInt(), 6);
+    EXPECT_EQ(file["announced"].toInt(), 6);
+    EXPECT_TRUE(file["complete"].toBool());
+    EXPECT_EQ(QDir(rig.path("site-a")).entryList(QDir::Files), QStringList{"UNT00009.txt"});
+
+    // -o naming a file for one tag.
+    EXPECT_EQ(rig.cli({"download", "9", "-o", "nine.txt", "--quiet"}).code, 0);
+    EXPECT_EQ(readFile(rig.path("nine.txt")), readFile(rig.path("site-a/UNT00009.txt")));
+
+    // Only queries and the dump reached the instrument.
+    EXPECT_EQ(rig.cli({"info"}).code, 0);
+    const QSet<QByteArray> allowed{"v 144", "V 141", "v 157",  "date",
+                                   "time",  "tags",  "tags 1", "tagdump  9 "};
+    const QList<QByteArray> received = readFile(rig.path("sim.log")).split('\r');
+    EXPECT_GT(received.size(), 10);
+    for (const QByteArray& command : received)
+        EXPECT_TRUE(command.isEmpty() || allowed.contains(command)) << command.toStdString();
+}
+
+TEST(Cli, DownloadAllOverTcpAndSkipExisting)
+{
+    CliRig rig({"--no-tags", "--tag", "3:10", "--tag", "5:0", "--tag", "7:25"}, true);
+    ASSERT_TRUE(rig.sim->ready());
+    const auto o = rig.cli({"download", "--all", "-o", "out", "--json"});
+    ASSERT_EQ(o.code, 0) << o.err.toStdString();
+    EXPECT_EQ(QDir(rig.path("out")).entryList(QDir::Files),
+              (QStringList{"UNT00003.txt", "UNT00007.txt"}));  // tag 5 holds no records
+    for (auto [name, records] : {std::pair{"out/UNT00003.txt", 10}, {"out/UNT00007.txt", 25}}) {
+        const QByteArray bytes = readFile(rig.path(name));
+        EXPECT_EQ(bytes.count("\r\n"), 15 + records) << name;
+        EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << name;
+        EXPECT_TRUE(bytes.contains(QByteArray(" ") + QByteArray::number(records) + ","));
+    }
+
+    writeFile(rig.path("out/UNT00003.txt"), "kept\r\n");
+    QFile::remove(rig.path("out/UNT00007.txt"));
+    const auto again = rig.cli({"download", "--all", "-o", "out", "--skip-existing", "--json"});
+    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_EQ(readFile(rig.path("out/UNT00003.txt")), "kept\r\n");
+    EXPECT_EQ(readFile(rig.path("out/UNT00007.txt")).count("\r\n"), 15 + 25);
+    const QJsonArray files = again.json()["files"].toArray();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_TRUE(files[0].toObject()["skipped"].toBool());
+    EXPECT_FALSE(files[1].toObject()["skipped"].toBool());
+}
+
+TEST(Cli, CutDumpIsKeptAsIncomplete)
+{
+    CliRig rig({"--cut-dump"});
+    ASSERT_TRUE(rig.sim->ready());
+    writeFile(rig.path("UNT00009.txt"), "an older complete file\r\n");
+    const auto o = rig.cli({"download", "9"});
+    EXPECT_EQ(o.code, 5) << o.err.toStdString();
+    const QByteArray expected = sample("dump-tag9.scratch.txt");
+    EXPECT_EQ(readFile(rig.path("UNT00009.incomplete.txt")),
+              savedAs(expected.left(expected.lastIndexOf("    6,"))));
+    EXPECT_EQ(readFile(rig.path("UNT00009.txt")), "an older complete file\r\n");
+    EXPECT_TRUE(o.err.contains("5 of 6")) << o.err.toStdString();
+}
+
+TEST(Cli, Rs485DeviceNumber)
+{
+    CliRig rig({"--device", "3"});
+    ASSERT_TRUE(rig.sim->ready());
+    const auto info = rig.cli({"--device", "3", "info", "--json"});
+    ASSERT_EQ(info.code, 0) << info.err.toStdString();
+    EXPECT_EQ(info.json()["serial"].toString(), "20871");
+    EXPECT_EQ(info.json()["device"].toInt(), 3);
+    ASSERT_EQ(rig.cli({"--device", "3", "download", "9", "-q"}).code, 0);
+    EXPECT_EQ(readFile(rig.path("UNT00309.txt")), savedAs(sample("dump-tag9-device3.scratch.txt")));
+    // Another instrument's lines are not heard.
+    EXPECT_EQ(rig.cli({"--device", "4", "info"}).code, 4);
+}
+
+TEST(Cli, FailuresHaveTheirExitCodes)
+{
+    CliRig silent({"--silent"});
+    ASSERT_TRUE(silent.sim->ready());
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(silent.cli({"info"}).code, 4);
+    EXPECT_LT(t.elapsed(), 10000);
+
+    EXPECT_EQ(silent.run({"--port", silent.path("no-such-tty"), "info"}).code, 3);
+    quint16 closedPort = 0;
+    {
+        QTcpServer server;
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+        closedPort = server.serverPort();
+    }
+    EXPECT_EQ(silent.run({"--net", QStringLiteral("127.0.0.1:%1").arg(closedPort), "tags"}).code,
+              3);
+
+    CliRig rig({});
+    writeFile(rig.path("a-file"), "x");
+    EXPECT_EQ(rig.cli({"download", "9", "-o", "a-file/sub/"}).code, 6);
+    EXPECT_EQ(rig.cli({"download", "42"}).code, 2);  // no such tag
+    for (const QStringList& wrong : {QStringList{},
+                                     {"info"},
+                                     {"--port", "x", "--net", "h:1", "info"},
+                                     {"--port", "x", "fly"},
+                                     {"--port", "x", "download"},
+                                     {"--port", "x", "download", "100"},
+                                     {"--net", "nohost", "info"}})
+        EXPECT_EQ(rig.run(wrong).code, 2) << wrong.join(' ').toStdString();
+}
+
+TEST(Cli, HelpVersionAndNoWidgetLibraries)
+{
+    CliRig rig({});
+    const auto help = rig.run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* code : {"0  done", "3  no such port", "4  the instrument is not answering",
+                             "5  a dump is incomplete", "6  a file"})
+        EXPECT_TRUE(help.out.contains(code)) << code;
+    EXPECT_EQ(rig.run({"--version"}).out, "nesmo7-cli " NESMO_VERSION "\n");
+
+    QProcess ldd;
+    ldd.start("ldd", {QStringLiteral(NESMO_CLI_PATH)});
+    ASSERT_TRUE(ldd.waitForFinished(10000));
+    const QByteArray libraries = ldd.readAllStandardOutput();
+    EXPECT_TRUE(libraries.contains("libQt6Core")) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains("libQt6Gui")) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains("libQt6Widgets")) << libraries.toStdString();
+}
+
+}  // namespace
+}  // namespace nesmo::test
