@@ -38,14 +38,14 @@ function(nesmo_gzip file)
     endif()
 endfunction()
 set(_man_pages)
-foreach(_page NesmoComm.1 nesmo7-sim.1)
+foreach(_page NesmoComm.1 nesmo7-sim.1 nesmo7-cli.1)
     configure_file(${_dist_src}/${_page}.in ${_dist_bin}/${_page} @ONLY)
     nesmo_gzip(${_dist_bin}/${_page})
     list(APPEND _man_pages ${_dist_bin}/${_page}.gz)
 endforeach()
 nesmo_gzip(${_dist_bin}/changelog)
 
-install(TARGETS NesmoComm nesmo7-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS NesmoComm nesmo7-sim nesmo7-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${_dist_src}/${NESMO_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_dist_bin}/${NESMO_APP_ID}.metainfo.xml
@@ -79,8 +79,9 @@ instrument's configuration, downloads its logged data into text files, shows
 them as a table and as a time chart, and drives the instrument from an
 on-screen copy of its keypad and display.
 .
-The package also holds nesmo7-sim, a simulated instrument on a
-pseudo-terminal or a TCP port, to try the program without the hardware.")
+The package also holds nesmo7-cli, which lists an instrument's tags and
+downloads them from scripts and timers, and nesmo7-sim, a simulated instrument
+on a pseudo-terminal or a TCP port, to try the program without the hardware.")
 # Dependencies come from the libraries the programs link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # xdg-open opens the help documents and manuals.

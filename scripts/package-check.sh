@@ -66,7 +66,7 @@ echo "== Checking its files"
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
-for f in usr/bin/NesmoComm usr/bin/nesmo7-sim \
+for f in usr/bin/NesmoComm usr/bin/nesmo7-sim usr/bin/nesmo7-cli usr/share/man/man1/nesmo7-cli.1.gz \
          "usr/share/applications/$app_id.desktop" "usr/share/metainfo/$app_id.metainfo.xml" \
          "usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
          usr/share/man/man1/NesmoComm.1.gz usr/share/man/man1/nesmo7-sim.1.gz \
@@ -98,7 +98,7 @@ if [ "$install" -eq 1 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$deb" ||
     fail "apt-get install $deb"
   result=0
-  for program in NesmoComm nesmo7-sim; do
+  for program in NesmoComm nesmo7-sim nesmo7-cli; do
     out=$("/usr/bin/$program" --version 2>&1) || { echo "$program --version: $out" >&2; result=1; }
     echo "$program --version: $out"
     grep -q "$version" <<< "$out" || { echo "$program does not say $version" >&2; result=1; }
