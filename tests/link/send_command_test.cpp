@@ -55,7 +55,8 @@ TEST(SendCommand, SeveralCommandsInOneTextWaitForEveryPrompt)
     QTimer::singleShot(20, [&] { rig.pty.writeToProgram(">"); });
     EXPECT_EQ(rig.link.SendCommand("key esc\r v 157\r", 2), 0);
     EXPECT_EQ(rig.link.lastOutcome(), Link::Outcome::Incomplete);
-    QTimer::singleShot(800, [&] { rig.pty.writeToProgram("V 157 ON\r\n>"); });
+    EXPECT_TRUE(waitUntil([&] { return rig.state.ReplyComplete; }, 3000));
+    QTimer::singleShot(100, [&] { rig.pty.writeToProgram("V 157 ON\r\n>"); });
     EXPECT_EQ(rig.link.SendCommand("v 157\r"), 1);
     EXPECT_TRUE(rig.state.InstrumentRunning);
 }
