@@ -1,5 +1,7 @@
 #include "logged_data/data_graph_page.h"
 
+#include "logged_data/exposure_window.h"
+
 #include <qcustomplot.h>
 #include <QMouseEvent>
 #include <QPrinter>
@@ -78,6 +80,15 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
                   toolIcon(ToolIcon::Copy));
     buildOptions();
     toolBar_->addSeparator();
+    exposureAction_ = new QAction(QStringLiteral("&Exposure summary"), this);
+    exposureAction_->setObjectName(QStringLiteral("GraphExposureSummary"));
+    exposure_ = new ExposureWindow([this] { return text_.textBytes(); },
+                                   [this] { return visibleRange(); }, this);
+    connect(exposureAction_, &QAction::triggered, exposure_, &ExposureWindow::showSummary);
+    connect(addToolButton(toolBar_, "ExposureSummaryButton", QStringLiteral("Exposure summary"),
+                          style()->standardIcon(QStyle::SP_FileDialogInfoView)),
+            &QToolButton::clicked, exposureAction_, &QAction::trigger);
+    toolBar_->addSeparator();
     addToolButton(toolBar_, "ToolButton27", QStringLiteral("Help Contents"),
                   toolIcon(ToolIcon::Help));
     layout->addWidget(toolBar_);
@@ -93,6 +104,13 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
 QToolButton* DataGraphPage::toolButton(const char* objectName) const
 {
     return findToolButton(toolBar_, objectName);
+}
+
+std::optional<std::pair<double, double>> DataGraphPage::visibleRange() const
+{
+    if (series_[SeriesData]->dataCount() == 0) return std::nullopt;
+    const QCPRange r = chart_->xAxis->range();
+    return std::make_pair(r.lower / 86400.0 + kUnixEpochDay, r.upper / 86400.0 + kUnixEpochDay);
 }
 
 QList<QAction*> DataGraphPage::optionActions() const

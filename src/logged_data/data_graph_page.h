@@ -7,6 +7,8 @@
 #include <QToolButton>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <utility>
 
 #include "core/app_state.h"
 #include "core/dialogs.h"
@@ -21,6 +23,7 @@ class QPrinter;
 namespace nesmo {
 
 class DataTextPage;
+class ExposureWindow;
 
 // The "Data graph" page: the Data text page's text as a time chart of
 // concentration, temperature, humidity and pressure, with the six graph options.
@@ -42,6 +45,12 @@ public:
     // The options of the Graph menu, in menu order: Data1, Temp1, Humidity1,
     // Diameter1, Markers, StepGraph1.
     QList<QAction*> optionActions() const;
+    // Graph > "Exposure summary" and its tool button.
+    QAction* exposureAction() const { return exposureAction_; }
+    ExposureWindow* exposureWindow() const { return exposure_; }
+    // The chart's time axis as it is shown (zoomed or not), in days since 30
+    // December 1899; nothing before a chart is drawn.
+    std::optional<std::pair<double, double>> visibleRange() const;
 
     // Tells whether this page is the active page of the main window.
     void setActiveCheck(std::function<bool()> isActive) { isActive_ = std::move(isActive); }
@@ -78,6 +87,8 @@ private:
     DataTextPage& text_;
     std::function<bool()> isActive_;
     QToolBar* toolBar_ = nullptr;
+    QAction* exposureAction_ = nullptr;
+    ExposureWindow* exposure_ = nullptr;
     QCustomPlot* chart_ = nullptr;
     QCPTextElement* title_ = nullptr;
     QCPGraph* series_[kSeriesCount] = {};

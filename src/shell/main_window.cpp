@@ -333,6 +333,8 @@ void MainWindow::buildMenus()
         if (i == 4) graph->addSeparator();
         graph->addAction(options[i]);
     }
+    graph->addSeparator();
+    graph->addAction(dataGraphPage_->exposureAction());
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     addAction(help, "HelpContents", QStringLiteral("Nesmo PORT &Help"), [this] {

@@ -16,6 +16,7 @@
 #include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
+#include "logged_data/exposure_window.h"
 #include "logged_data/tag_directory.h"
 #include "shell/main_page.h"
 #include "shell/main_window.h"
@@ -415,6 +416,31 @@ TEST(DataGraphPage, BuildsFromTheTextWhenItChanged)
     rig.showGraph();
     EXPECT_EQ(rig.keyTime(SeriesData, 0), QStringLiteral("15-03-2005 10:01:00"));
     EXPECT_EQ(rig.keyTime(SeriesData, 2), QStringLiteral("15-03-2005 10:03:00"));
+}
+
+TEST(DataGraphPage, ExposureSummaryOfTheWholeTagOrTheVisibleRange)
+{
+    PageRig rig;
+    rig.open(rig.file("minute.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.showGraph();
+    rig.graph()->toolButton("ExposureSummaryButton")->click();
+    ExposureWindow* w = rig.graph()->exposureWindow();
+    ASSERT_TRUE(w->isVisible());
+    const QString whole = w->ExposureText()->toPlainText();
+    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
+        w->grab().save(QString::fromLocal8Bit(shots) + "/exposure-summary.png");
+    EXPECT_TRUE(whole.contains(QStringLiteral("Records: 4"))) << whole.toStdString();
+
+    // Zoomed to the last two records, the summary follows when asked to.
+    QCustomPlot* chart = rig.graph()->Chart2();
+    const double last = rig.graph()->series(SeriesData)->data()->at(3)->key;
+    chart->xAxis->setRange(last - 90, last + 1);
+    w->VisibleRangeOnly()->setChecked(true);
+    const QString visible = w->ExposureText()->toPlainText();
+    EXPECT_TRUE(visible.contains(QStringLiteral("Records: 2"))) << visible.toStdString();
+    w->CopyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), visible);
+    w->close();
 }
 
 TEST(DataGraphPage, OptionsAndTheAxisRule)
