@@ -128,18 +128,6 @@ qint64 rawTcpDump(quint16 port, const QByteArray& command, double& ms)
     return bytes;
 }
 
-QList<QByteArray> commandsOf(const QByteArray& log)
-{
-    QList<QByteArray> out;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < log.size(); ++i)
-        if (log[i] == '\r') {
-            out << log.mid(start, i - start + 1);
-            start = i + 1;
-        }
-    return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -198,7 +186,7 @@ int main(int argc, char** argv)
         ::cfmakeraw(&t);
         ::tcsetattr(fd, TCSANOW, &t);
         qint64 received = 0;
-        for (const QByteArray& c : commandsOf(sent)) {
+        for (const QByteArray& c : nesmo::bench::commandsOf(sent)) {
             writeAll(fd, c);
             received += readReply(fd);
         }

@@ -3,8 +3,11 @@
 // Small helpers shared by the benchmark programs: a window interface that does
 // nothing, order statistics and the summary lines every program prints.
 
+#include <sys/resource.h>
+
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -75,6 +78,28 @@ inline long peakRssKb()
     for (const QByteArray& l : f.readAll().split('\n'))
         if (l.startsWith("VmHWM:")) return l.mid(6).trimmed().split(' ').value(0).toLong();
     return 0;
+}
+
+// The commands of a simulator's log, one per CR (a bare CR is a command of its own).
+inline QList<QByteArray> commandsOf(const QByteArray& log)
+{
+    QList<QByteArray> out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < log.size(); ++i)
+        if (log[i] == '\r') {
+            out << log.mid(start, i - start + 1);
+            start = i + 1;
+        }
+    return out;
+}
+
+// This process's processor time so far, user and system, in milliseconds.
+inline double ownCpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
 }
 
 inline void summary(const char* name, double value, const char* unit)

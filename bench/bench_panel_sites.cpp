@@ -107,27 +107,6 @@ private:
     int fd_ = -1;
 };
 
-// The commands of a log, one per CR (a bare CR is a command of its own).
-QList<QByteArray> commandsOf(const QByteArray& log)
-{
-    QList<QByteArray> out;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < log.size(); ++i)
-        if (log[i] == '\r') {
-            out << log.mid(start, i - start + 1);
-            start = i + 1;
-        }
-    return out;
-}
-
-double ownCpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
-
 long residentKb()
 {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -167,12 +146,12 @@ struct Timing {
 template <typename F>
 void timed(Timing& t, F&& operation)
 {
-    const double cpu0 = ownCpuMs();
+    const double cpu0 = bench::ownCpuMs();
     QElapsedTimer clock;
     clock.start();
     operation();
     t.wall.push_back(clock.nsecsElapsed() * 1e-6);
-    t.cpu.push_back(ownCpuMs() - cpu0);
+    t.cpu.push_back(bench::ownCpuMs() - cpu0);
 }
 
 double sum(const std::vector<double>& v)
@@ -277,11 +256,11 @@ int main(int argc, char** argv)
             BareClient client(tty);
             QElapsedTimer t;
             t.start();
-            for (const QByteArray& c : commandsOf(getCommands))
+            for (const QByteArray& c : bench::commandsOf(getCommands))
                 getBytes += client.exchange(c);
             getBare = t.nsecsElapsed() * 1e-6;
             t.start();
-            for (const QByteArray& c : commandsOf(setCommands))
+            for (const QByteArray& c : bench::commandsOf(setCommands))
                 setBytes += client.exchange(c);
             setBare = t.nsecsElapsed() * 1e-6;
         }

@@ -84,14 +84,6 @@ QByteArray image(int records)
     return text + ":00000001FF\r\n";
 }
 
-double ownCpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
-
 struct Run {
     double wallMs = 0, cpuMs = 0;
     qint64 sentBytes = 0, receivedBytes = 0;
@@ -124,11 +116,11 @@ Run upgrade(const QTemporaryDir& dir, const QString& tty, const QString& log, co
     Run run;
     const qint64 sentBefore = QFile(log).size();
     const quint64 receivedBefore = window.link().bytesReceived();
-    const double cpu0 = ownCpuMs();
+    const double cpu0 = bench::ownCpuMs();
     t.start();
     window.firmwareUpgrade()->FWLoadClick();
     run.wallMs = t.nsecsElapsed() * 1e-6;
-    run.cpuMs = ownCpuMs() - cpu0;
+    run.cpuMs = bench::ownCpuMs() - cpu0;
     run.sentBytes = QFile(log).size() - sentBefore;
     run.receivedBytes = qint64(window.link().bytesReceived() - receivedBefore);
     if (!dialogs.last.startsWith(QStringLiteral("Firmware is ready")))

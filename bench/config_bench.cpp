@@ -60,14 +60,6 @@ public:
 
 using bench::Simulator;
 
-double ownCpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
-
 struct Sample {
     std::vector<double> wall, own, sim;
 };
@@ -75,13 +67,13 @@ struct Sample {
 template <typename F>
 void measure(Sample& s, const Simulator& sim, F&& operation)
 {
-    const double own0 = ownCpuMs();
+    const double own0 = bench::ownCpuMs();
     const double sim0 = sim.cpuMs();
     QElapsedTimer t;
     t.start();
     operation();
     s.wall.push_back(double(t.nsecsElapsed()) / 1e6);
-    s.own.push_back(ownCpuMs() - own0);
+    s.own.push_back(bench::ownCpuMs() - own0);
     s.sim.push_back(sim.cpuMs() - sim0);
 }
 
