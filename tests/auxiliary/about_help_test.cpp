@@ -35,6 +35,8 @@ TEST(AboutWindow, SplashClosesItselfOnceAndTheMenuWindowStaysUntilClose)
     about.showFromMenu();
     EXPECT_EQ(about.Label3()->text(), "Version ");
     EXPECT_TRUE(about.CloseButton()->isVisible());
+    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
+        about.grab().save(QString::fromLocal8Bit(shots) + "/about-from-menu.png");
     QTest::qWait(2200);
     EXPECT_TRUE(about.isVisible());
     about.CloseButton()->click();
