@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace nesmo::datetime {
 
@@ -84,13 +85,32 @@ const char* shortMonthName(int month)
     return (month >= 1 && month <= 12) ? kNames[month - 1] : "???";
 }
 
-QByteArray captureStamp(double serial)
+void appendCaptureStamp(QByteArray& line, double serial)
 {
     const Parts p = decode(serial);
-    char buf[64];
-    int n = std::snprintf(buf, sizeof buf, ",  %02d:%02d:%02d,  %02d-%s-%04d \n", p.hour, p.minute,
-                          p.second, p.day, shortMonthName(p.month), p.year);
-    return QByteArray(buf, n);
+    if (p.year < 0 || p.year > 9999) {
+        char buf[64];
+        const int n = std::snprintf(buf, sizeof buf, ",  %02d:%02d:%02d,  %02d-%s-%04d \n", p.hour,
+                                    p.minute, p.second, p.day, shortMonthName(p.month), p.year);
+        line.append(buf, n);
+        return;
+    }
+    // Every field has its full width here: written digit by digit, as it is once
+    // for each record of a download.
+    char b[27] = {',', ' ', ' ', 0, 0, ':', 0,   0, ':', 0, 0, ',', ' ', ' ',
+                  0,   0,   '-', 0, 0, 0,   '-', 0, 0,   0, 0, ' ', '\n'};
+    const auto two = [&b](int at, int v) {
+        b[at] = char('0' + v / 10);
+        b[at + 1] = char('0' + v % 10);
+    };
+    two(3, p.hour);
+    two(6, p.minute);
+    two(9, p.second);
+    two(14, p.day);
+    std::memcpy(b + 17, shortMonthName(p.month), 3);
+    two(21, p.year / 100);
+    two(23, p.year % 100);
+    line.append(b, sizeof b);
 }
 
 }  // namespace nesmo::datetime

@@ -26,8 +26,8 @@ Parts decode(double serial);
 // English three-letter month name, 1..12.
 const char* shortMonthName(int month);
 
-// The capture time stamp ",  hh:mm:ss,  dd-Mmm-yyyy \n".
-QByteArray captureStamp(double serial);
+// Appends the capture time stamp ",  hh:mm:ss,  dd-Mmm-yyyy \n".
+void appendCaptureStamp(QByteArray& line, double serial);
 
 }  // namespace datetime
 }  // namespace nesmo

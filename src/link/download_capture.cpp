@@ -14,6 +14,7 @@ bool DownloadCapture::start()
     error_.clear();
     errorReported_ = false;
     open_ = true;
+    if (file_.fileName().isEmpty()) return true;
     if (!file_.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
         fail();
         return false;

@@ -8,7 +8,8 @@ namespace nesmo {
 
 // The capture file "scratch.txt" of a running download. Every line is appended
 // to the file and kept in memory as well, so that a file that cannot be written
-// loses nothing: the download still ends on the Data text page.
+// loses nothing: the download still ends on the Data text page. With an empty
+// path the capture is kept in memory only, by choice and without an error.
 class DownloadCapture {
 public:
     explicit DownloadCapture(QString path = QStringLiteral("scratch.txt"));

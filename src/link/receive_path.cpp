@@ -1,11 +1,15 @@
 #include "link/receive_path.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "core/date_time.h"
 
@@ -55,11 +59,55 @@ QByteArray ReceivePath::recordText(const unsigned char r[10])
     const qint16 temperature = static_cast<qint16>(r[5] | (r[6] << 8));
     const int humidity = r[7];
     const int pressureCode = r[8];
-    char buf[128];
-    const int n =
-        std::snprintf(buf, sizeof buf, ", %10.2f, %5.1f, %4i, %5.0f   ", static_cast<double>(value),
-                      temperature * 0.1, humidity, (pressureCode + 200) * 2.0);
-    return QByteArray(buf, qBound(0, n, static_cast<int>(sizeof buf) - 1));
+    const double concentration = static_cast<double>(value);
+    if (!std::isfinite(concentration)) {
+        char buf[128];
+        const int n =
+            std::snprintf(buf, sizeof buf, ", %10.2f, %5.1f, %4i, %5.0f   ", concentration,
+                          temperature * 0.1, humidity, (pressureCode + 200) * 2.0);
+        return QByteArray(buf, qBound(0, n, static_cast<int>(sizeof buf) - 1));
+    }
+    // The same characters as printf's ", %10.2f, %5.1f, %4i, %5.0f   ": to_chars
+    // rounds exactly as printf does, at a fraction of its cost per record.
+    char out[512];
+    char* at = out;
+    const auto field = [&at](auto v, int width, int precision) {
+        char buf[400];
+        std::to_chars_result r;
+        if constexpr (std::is_floating_point_v<decltype(v)>)
+            r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
+        else
+            r = std::to_chars(buf, buf + sizeof buf, v);
+        const auto n = static_cast<int>(r.ptr - buf);
+        *at++ = ',';
+        *at++ = ' ';
+        for (int pad = width - n; pad > 0; --pad)
+            *at++ = ' ';
+        std::memcpy(at, buf, size_t(n));
+        at += n;
+    };
+    field(concentration, 10, 2);
+    // Tenths of a degree: printf's rounding of temperature * 0.1 to one decimal
+    // gives back the tenths, so they are written as they are.
+    {
+        const int tenths = temperature;
+        char buf[16];
+        char* p = std::to_chars(buf, buf + sizeof buf, std::abs(tenths) / 10).ptr;
+        *p++ = '.';
+        *p++ = char('0' + std::abs(tenths) % 10);
+        const auto n = static_cast<int>(p - buf) + (tenths < 0 ? 1 : 0);
+        *at++ = ',';
+        *at++ = ' ';
+        for (int pad = 5 - n; pad > 0; --pad)
+            *at++ = ' ';
+        if (tenths < 0) *at++ = '-';
+        std::memcpy(at, buf, size_t(p - buf));
+        at += p - buf;
+    }
+    field(humidity, 4, 0);
+    field(pressureCode * 2 + 400, 5, 0);
+    std::memcpy(at, "   ", 3);
+    return QByteArray(out, at + 3 - out);
 }
 
 void ReceivePath::onCharactersAvailable(const char* data, qsizetype n)
@@ -70,28 +118,34 @@ void ReceivePath::onCharactersAvailable(const char* data, qsizetype n)
     bool activity = false;
     qsizetype read = 0;
     while (read < n) {
-        char c;
         // The text of a finished binary record enters before the next port character.
         if (pendingPos_ < pendingText_.size()) {
-            c = pendingText_[pendingPos_++];
-        } else {
-            c = data[read++];
-            if (binaryBytesLeft_ > 0) {
-                record_[kRecordSize - binaryBytesLeft_] = static_cast<unsigned char>(c);
-                if (--binaryBytesLeft_ == 0) {
-                    pendingText_ = recordText(record_);
-                    pendingPos_ = 0;
-                }
-                continue;
-            }
-            if (static_cast<unsigned char>(c) == kRecordMarker && !state_.InQuotes) {
-                record_[0] = kRecordMarker;
-                binaryBytesLeft_ = kRecordSize - 1;
-                continue;
-            }
+            activity |= enterText(pendingText_.constData() + pendingPos_,
+                                  pendingText_.size() - pendingPos_);
+            pendingPos_ = pendingText_.size();
         }
-        if (c != '\r' && c != '"' && !(c == kPrompt && !state_.InQuotes)) activity = true;
-        handleCharacter(c);
+        if (binaryBytesLeft_ > 0) {
+            const qsizetype take = qMin<qsizetype>(binaryBytesLeft_, n - read);
+            std::memcpy(record_ + (kRecordSize - binaryBytesLeft_), data + read, size_t(take));
+            read += take;
+            binaryBytesLeft_ -= static_cast<int>(take);
+            if (binaryBytesLeft_ == 0) {
+                pendingText_ = recordText(record_);
+                pendingPos_ = 0;
+            }
+            continue;
+        }
+        if (static_cast<unsigned char>(data[read]) == kRecordMarker && !state_.InQuotes) {
+            record_[0] = kRecordMarker;
+            binaryBytesLeft_ = kRecordSize - 1;
+            ++read;
+            continue;
+        }
+        // Up to the next record marker, or all of it.
+        const void* marker = std::memchr(data + read + 1, kRecordMarker, size_t(n - read - 1));
+        const qsizetype end = marker ? static_cast<const char*>(marker) - data : n;
+        activity |= enterText(data + read, end - read);
+        read = end;
     }
     if (pendingPos_ >= pendingText_.size() && !pendingText_.isEmpty()) {
         pendingText_.clear();
@@ -106,13 +160,46 @@ void ReceivePath::onCharactersAvailable(const char* data, qsizetype n)
     reportCaptureError();
 }
 
+bool ReceivePath::enterText(const char* p, qsizetype n)
+{
+    // Runs of ordinary characters go to the line, the queue and the terminal at
+    // once; the characters that change state go through handleCharacter().
+    static constexpr auto kSpecial = [] {
+        std::array<bool, 256> t{};
+        for (char c : {'\r', '\n', '"', kPrompt})
+            t[static_cast<unsigned char>(c)] = true;
+        return t;
+    }();
+    bool activity = false;
+    const char* const end = p + n;
+    while (p < end) {
+        const char* q = p;
+        while (q < end && !kSpecial[static_cast<unsigned char>(*q)])
+            ++q;
+        if (q > p) {
+            const qsizetype run = q - p;
+            const qsizetype room = kMaxLine - rxLine_.size();
+            if (room > 0) rxLine_.append(p, qMin(run, room));
+            queue_.push(p, run);
+            terminalOut_.append(p, run);
+            activity = true;
+            p = q;
+            continue;
+        }
+        const char c = *p++;
+        if (c != '\r' && c != '"' && !(c == kPrompt && !state_.InQuotes)) activity = true;
+        handleCharacter(c);
+    }
+    return activity;
+}
+
 void ReceivePath::handleCharacter(char c)
 {
     const bool prompt = c == kPrompt && !state_.InQuotes;
     if (c != '\n') {
         if (rxLine_.size() < kMaxLine) rxLine_.append(c);
         if (!prompt) queue_.push(c);
-        terminalOut_.append(c);
+        terminalOut_.push_back(c);
     }
     if (c == '\r') {
         lineEnd();
@@ -138,12 +225,15 @@ void ReceivePath::lineEnd()
         host_.setTerminalVisible(true);
         state_.TerminalHiddenByDownload = false;
     }
-    rxLine_.clear();
+    rxLine_.truncate(0);  // keeps its storage for the next line
     state_.InQuotes = false;
 }
 
-void ReceivePath::captureLine(QByteArray line)
+void ReceivePath::captureLine(QByteArrayView received)
 {
+    QByteArray& line = line_;  // reused from line to line
+    line.truncate(0);
+    line.append(received);
     line.append('\n');
     if (host_.terminalVisible()) {
         flushTerminal();
@@ -159,8 +249,11 @@ void ReceivePath::captureLine(QByteArray line)
     }
 
     // The stamp replaces the last two characters before the line feed and the line feed.
-    const QByteArray base = line.left(qMax<qsizetype>(0, line.size() - 3));
-    QByteArray stamped;
+    const auto stamp = [&line](double serial) {
+        line.truncate(qMax<qsizetype>(0, line.size() - 3));
+        datetime::appendCaptureStamp(line, serial);
+    };
+    const bool recordLine = numbered ? isNumberedRecordLine(line) : line.startsWith(' ');
     if (state_.Alarm128Visible && line.contains('@')) {
         // Old firmware counts its "@" lines itself.
         int count = 0;
@@ -174,14 +267,13 @@ void ReceivePath::captureLine(QByteArray line)
             count = 0;
             view_.postMessage(QStringLiteral("failed getting @ count"));
         }
-        stamped = base + datetime::captureStamp(state_.RecordTime + count * state_.RecordPeriod);
+        // A record line takes the record's own stamp below.
+        if (!recordLine) stamp(state_.RecordTime + count * state_.RecordPeriod);
     }
-    const bool recordLine = numbered ? isNumberedRecordLine(line) : line.startsWith(' ');
     if (recordLine) {
         state_.RecordTime += state_.RecordPeriod;
-        stamped = base + datetime::captureStamp(state_.RecordTime);
+        stamp(state_.RecordTime);
     }
-    if (!stamped.isEmpty()) line = stamped;
 
     capture_.writeLine(line);
 
@@ -227,8 +319,8 @@ void ReceivePath::EndDownload()
 
 void ReceivePath::flushTerminal()
 {
-    if (terminalOut_.isEmpty()) return;
-    host_.terminalWrite(terminalOut_.constData(), terminalOut_.size());
+    if (terminalOut_.empty()) return;
+    host_.terminalWrite(terminalOut_.data(), qsizetype(terminalOut_.size()));
     terminalOut_.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <functional>
+#include <string>
 
 #include "core/app_state.h"
 #include "core/instrument_view.h"
@@ -57,9 +58,11 @@ public:
     static QByteArray recordText(const unsigned char record[10]);
 
 private:
+    // Text without record markers; true when it held an ordinary character.
+    bool enterText(const char* p, qsizetype n);
     void handleCharacter(char c);
     void lineEnd();
-    void captureLine(QByteArray line);
+    void captureLine(QByteArrayView received);
     void flushTerminal();
     void reportCaptureError();
 
@@ -75,7 +78,8 @@ private:
     int binaryBytesLeft_ = 0;
     QByteArray pendingText_;
     qsizetype pendingPos_ = 0;
-    QByteArray terminalOut_;
+    std::string terminalOut_;
+    QByteArray line_;  // the line being captured
 };
 
 }  // namespace nesmo

@@ -13,10 +13,15 @@ void TerminalBuffer::newLine()
     if (rows_.size() > static_cast<size_t>(kRows)) rows_.pop_front();
 }
 
-void TerminalBuffer::put(char c)
+void TerminalBuffer::put(const char* data, qsizetype n)
 {
-    if (rows_.back().size() >= kColumns) newLine();
-    rows_.back().append(c);
+    while (n > 0) {
+        if (rows_.back().size() >= kColumns) newLine();
+        const qsizetype take = qMin<qsizetype>(n, kColumns - rows_.back().size());
+        rows_.back().append(data, take);
+        data += take;
+        n -= take;
+    }
 }
 
 void TerminalBuffer::write(const char* data, qsizetype n)
@@ -25,19 +30,18 @@ void TerminalBuffer::write(const char* data, qsizetype n)
     QByteArray shown;
     const bool capture = capture_.isOpen();
     if (capture) shown.reserve(n + n / 8);
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = data[i];
-        if (c == '\r') {
-            // Drawn as carriage return plus line feed.
-            newLine();
-            if (capture) shown.append("\r\n");
-        } else if (c == '\n') {
-            newLine();
-            if (capture) shown.append('\n');
-        } else {
-            put(c);
-            if (capture) shown.append(c);
-        }
+    const char* const end = data + n;
+    while (data < end) {
+        const char* run = data;
+        while (data < end && *data != '\r' && *data != '\n')
+            ++data;
+        put(run, data - run);
+        if (capture) shown.append(run, data - run);
+        if (data == end) break;
+        newLine();
+        // A carriage return is drawn as carriage return plus line feed.
+        if (capture) shown.append(*data == '\r' ? "\r\n" : "\n");
+        ++data;
     }
     ++revision_;
     if (capture && capture_.write(shown) != shown.size()) {

@@ -33,7 +33,7 @@ public:
 
 private:
     void newLine();
-    void put(char c);
+    void put(const char* data, qsizetype n);  // no line ends among them
 
     std::deque<QByteArray> rows_;
     quint64 revision_ = 0;

@@ -1,5 +1,8 @@
 #include "reply/reply_queue.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace nesmo {
 
 void ReplyQueue::push(char c)
@@ -15,33 +18,45 @@ void ReplyQueue::push(char c)
     ++unfinished_;
 }
 
+void ReplyQueue::push(const char* data, qsizetype n)
+{
+    while (n > 0) {
+        const void* cr = std::memchr(data, kCR, size_t(n));
+        const qsizetype run = cr ? static_cast<const char*>(cr) - data : n;
+        const qsizetype kept = std::min(run, kMaxUnfinishedLine - unfinished_);
+        if (kept > 0) {
+            chars_.append(data, size_t(kept));
+            unfinished_ += kept;
+        }
+        if (!cr) return;
+        push(kCR);
+        data += run + 1;
+        n -= run + 1;
+    }
+}
+
 void ReplyQueue::pushFront(char c)
 {
-    chars_.push_front(c);
+    if (head_ > 0)
+        chars_[--head_] = c;
+    else
+        chars_.insert(chars_.begin(), c);
     if (c == kCR) ++lineCount_;
     frontChanged();
 }
 
-char ReplyQueue::take()
+void ReplyQueue::dropTaken()
 {
-    if (chars_.empty()) return 0;
-    const char c = chars_.front();
-    chars_.pop_front();
-    if (c == kCR) --lineCount_;
-    frontChanged();
-    return c;
+    chars_.erase(0, head_);
+    head_ = 0;
 }
 
 void ReplyQueue::clear()
 {
     chars_.clear();
+    head_ = 0;
     lineCount_ = 0;
     unfinished_ = 0;
-}
-
-void ReplyQueue::frontChanged()
-{
-    if (lineCount_ == 0) unfinished_ = size();
 }
 
 }  // namespace nesmo

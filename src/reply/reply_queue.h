@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
-#include <deque>
+#include <string>
 
 namespace nesmo {
 
@@ -22,21 +22,44 @@ public:
     static constexpr qsizetype kMaxUnfinishedLine = 64 * 1024;
     static constexpr char kCR = '\r';
 
-    void push(char c);       // at the back
+    void push(char c);  // at the back
+    // Characters at the back, as push() one by one would put them.
+    void push(const char* data, qsizetype n);
     void pushFront(char c);  // at the front (one character pushed back)
-    char take();             // from the front; 0 when empty (the queue stays empty)
+    // From the front; 0 when empty (the queue stays empty).
+    char take()
+    {
+        if (isEmpty()) return 0;
+        const char c = chars_[head_++];
+        if (head_ == chars_.size()) {
+            chars_.clear();
+            head_ = 0;
+        } else if (head_ >= 4096 && head_ * 2 >= chars_.size()) {
+            dropTaken();
+        }
+        if (c == kCR) --lineCount_;
+        frontChanged();
+        return c;
+    }
     void clear();
 
     quint32 LineCount() const { return lineCount_; }
-    qsizetype size() const { return static_cast<qsizetype>(chars_.size()); }
-    bool isEmpty() const { return chars_.empty(); }
+    qsizetype size() const { return static_cast<qsizetype>(chars_.size() - head_); }
+    bool isEmpty() const { return head_ == chars_.size(); }
 
 private:
     // After a change at the front: when no carriage return is left, the whole
     // queue is the unfinished line.
-    void frontChanged();
+    void frontChanged()
+    {
+        if (lineCount_ == 0) unfinished_ = size();
+    }
+    // Drops the taken front once it is at least half of the storage.
+    void dropTaken();
 
-    std::deque<char> chars_;
+    // The queue is chars_ from head_ on; the taken front is dropped in blocks.
+    std::string chars_;
+    size_t head_ = 0;
     quint32 lineCount_ = 0;
     qsizetype unfinished_ = 0;  // characters after the last carriage return
 };

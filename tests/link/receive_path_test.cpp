@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
+
 #include "core/date_time.h"
 #include "link/receive_rig.h"
 #include "support/test_support.h"
@@ -98,6 +102,30 @@ TEST(ReceivePathRecords, RecordTextFieldsAndWidths)
                     .contains("-12.5,    0,   400"));
     EXPECT_TRUE(ReceivePath::recordText(reinterpret_cast<const unsigned char*>(high.constData()))
                     .contains("12.50,  30.1,  100,   910"));
+
+    // Exactly printf's text for any bytes: halfway values, huge, negative,
+    // non-finite and random ones.
+    std::mt19937 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        unsigned char b[10];
+        for (unsigned char& x : b)
+            x = static_cast<unsigned char>(random());
+        if (i < 8) {
+            const float special[8] = {0.125f,   2.675f,   -0.005f, 1e30f,
+                                      -3.4e38f, INFINITY, NAN,     -0.0f};
+            std::memcpy(b + 1, &special[i], 4);
+        } else if (i % 2) {
+            const float v = static_cast<float>(random() % 2000000) / 1000.0f;  // x.xx5 often
+            std::memcpy(b + 1, &v, 4);
+        }
+        float v;
+        std::memcpy(&v, b + 1, 4);
+        char expected[400];
+        const int n =
+            std::snprintf(expected, sizeof expected, ", %10.2f, %5.1f, %4i, %5.0f   ", double(v),
+                          qint16(b[5] | (b[6] << 8)) * 0.1, int(b[7]), (b[8] + 200) * 2.0);
+        ASSERT_EQ(ReceivePath::recordText(b), QByteArray(expected, n)) << i;
+    }
 }
 
 TEST(ReceivePathRecords, RecordEndingANotificationEntersBeforeTheNextCharacter)

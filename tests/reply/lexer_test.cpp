@@ -60,6 +60,23 @@ TEST(ReplyQueue, UnfinishedLineIsCappedButItsCarriageReturnKept)
     EXPECT_EQ(q.LineCount(), 1u);
 }
 
+TEST(ReplyQueue, TextPushedAtOnceQueuesAsCharacterByCharacter)
+{
+    std::string text = "V 141 \"A1\"\r\r" + std::string(ReplyQueue::kMaxUnfinishedLine + 7, 'x');
+    text += "\rtail";
+    ReplyQueue one, whole;
+    one.push('p');
+    whole.push('p');
+    for (char c : text)
+        one.push(c);
+    whole.push(text.data(), qsizetype(text.size()));
+    ASSERT_EQ(whole.size(), one.size());
+    EXPECT_EQ(whole.LineCount(), one.LineCount());
+    while (!one.isEmpty())
+        ASSERT_EQ(whole.take(), one.take());
+    EXPECT_TRUE(whole.isEmpty());
+}
+
 TEST(Lexer, KeywordsIgnoreCaseAndNeedTheWholeWord)
 {
     for (const char* on : {"ON", "on", "On", "oN", "done", "Enabled"}) {
