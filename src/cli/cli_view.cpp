@@ -1,5 +1,7 @@
 #include "cli/cli_view.h"
 
+#include <cstring>
+
 #include "link/download_capture.h"
 
 namespace nesmo::cli {
@@ -37,7 +39,8 @@ void CliView::stepDownloadProgress()
     if (!capture_) return;
     const QByteArray& text = capture_->text();
     if (!text.endsWith('\n')) return;
-    const qsizetype start = text.lastIndexOf('\n', text.size() - 2) + 1;
+    const void* before = ::memrchr(text.constData(), '\n', size_t(text.size() - 1));
+    const qsizetype start = before ? static_cast<const char*>(before) - text.constData() + 1 : 0;
     if (!isRecordLine(QByteArrayView(text).sliced(start, text.size() - 1 - start))) return;
     ++records_;
     if (onRecord_) onRecord_(records_);

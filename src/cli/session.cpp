@@ -52,12 +52,25 @@ bool resolvePort(const QString& text, PortMap& map, int& number)
 
 QByteArray savedFileBytes(const QByteArray& captured)
 {
-    // The data page takes the bytes as Latin-1 text with line feeds; Save As
-    // writes that text back.
-    QByteArray text = captured;
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
-    return dataFileBytes(QString::fromLatin1(text));
+    // The data page takes the bytes as Latin-1 text with a line feed for every
+    // CR LF, lone CR or lone LF; Save As writes each line feed as CR LF and ends
+    // the last line. One pass does both.
+    QByteArray out;
+    out.reserve(captured.size() + captured.size() / 16 + 2);
+    const char* p = captured.constData();
+    const char* const end = p + captured.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && *p != '\r' && *p != '\n')
+            ++p;
+        out.append(run, p - run);
+        if (p == end) break;
+        if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+        ++p;
+        out.append("\r\n");
+    }
+    if (!out.isEmpty() && !out.endsWith('\n')) out.append("\r\n");
+    return out;
 }
 
 QString tagFileName(int device, int tag)
@@ -81,7 +94,8 @@ Session::Session(const Target& target) : target_(target)
     if (target.network) state_.ReplyTimeoutTicks = 180;
     state_.DeviceFilterNumber = target.device;
     link_ = std::make_unique<Link>(state_, view_);
-    link_->capture().setPath(QDir(scratch_.path()).filePath(QStringLiteral("scratch.txt")));
+    // The dump is written once, whole, when it has ended: no capture file.
+    link_->capture().setPath(QString());
     // The replies that report settings, the clock and the tags fill the controls.
     installConfigHandlers(link_->parser(), view_, state_);
     // Diagnostics of the reply interpreter must not mix with the results.

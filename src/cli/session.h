@@ -3,7 +3,6 @@
 #include <QList>
 #include <QMap>
 #include <QString>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
@@ -102,7 +101,6 @@ private:
     Target target_;
     AppState state_;
     CliView view_;
-    QTemporaryDir scratch_;  // the capture file of a running dump
     std::unique_ptr<Link> link_;
     QString lost_;  // why the link broke, once it has
 };

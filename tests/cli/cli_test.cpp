@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
+#include "cli/session.h"
 #include "link/link.h"
 #include "logged_data/data_file.h"
 #include "logged_data/data_text_page.h"
@@ -173,6 +174,15 @@ TEST(Cli, DownloadWritesWhatSaveAsWrites)
     EXPECT_GT(received.size(), 10);
     for (const QByteArray& command : received)
         EXPECT_TRUE(command.isEmpty() || allowed.contains(command)) << command.toStdString();
+}
+
+TEST(Cli, FileBytesAreSaveAsBytesForAnyLineEnds)
+{
+    for (const QByteArray& captured :
+         {QByteArray(), QByteArray("a"), QByteArray("\r"), QByteArray("a\r\nb\rc\nd"),
+          QByteArray("\r\r\n\n\r x \xb5\xff\r\n"), QByteArray("\n\r"), QByteArray("end\r\n"),
+          QByteArray("\0mid\0", 5)})
+        EXPECT_EQ(cli::savedFileBytes(captured), savedAs(captured)) << captured.toStdString();
 }
 
 TEST(Cli, DownloadAllOverTcpAndSkipExisting)
