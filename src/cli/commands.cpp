@@ -138,7 +138,9 @@ QString helpText()
         "  3  no such port, no permission, port busy or connection refused\n"
         "  4  the instrument is not answering\n"
         "  5  a dump is incomplete\n"
-        "  6  a file or its folder cannot be written\n");
+        "  6  a file or its folder cannot be written\n"
+        "  130  interrupted (Ctrl-C or SIGTERM); what arrived of a dump is kept, as\n"
+        "       for code 5\n");
 }
 
 int parseArguments(const QStringList& arguments, Options& o, QString& out, QString& error)
@@ -368,7 +370,9 @@ int runDownload(const Options& o)
             });
         }
         tellMessages(session, o, r);
-        if (!r.ok()) {
+        // An interrupted dump still keeps what arrived of it, as incomplete.
+        const bool interrupted = r.code == kInterrupted;
+        if (!r.ok() && !(interrupted && !dump.text.isEmpty())) {
             code = fail(r);
             break;
         }
@@ -388,6 +392,15 @@ int runDownload(const Options& o)
             break;
         }
         files.append(entry);
+        if (interrupted) {
+            if (!o.json)
+                writeOut(QStringLiteral("%1  %2 of %3 records  INCOMPLETE\n")
+                             .arg(written)
+                             .arg(dump.records)
+                             .arg(dump.announced));
+            code = fail(r);
+            break;
+        }
         if (dump.complete) {
             QFile::remove(incompleteName(path));  // an earlier attempt's remains
         } else if (code == kDone) {

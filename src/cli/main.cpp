@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 
 int main(int argc, char** argv)
 {
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
                      error.toUtf8().constData());
         return parsed;
     }
+    InterruptWatch::install();
     if (options.command == QLatin1String("ports")) return runPorts(options);
     if (options.command == QLatin1String("info")) return runInfo(options);
     if (options.command == QLatin1String("tags")) return runTags(options);

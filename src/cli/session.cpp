@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "cli/interrupt.h"
 #include "link/link.h"
 #include "logged_data/data_file.h"
 #include "reply/config_handlers.h"
@@ -101,6 +102,8 @@ Session::Session(const Target& target) : target_(target)
     // Diagnostics of the reply interpreter must not mix with the results.
     link_->parser().setDiagnosticStream(&std::cerr);
     view_.watchCapture(&link_->capture());
+    // An interrupted run ends the wait on the instrument at once.
+    InterruptWatch::onInterrupt([link = link_.get()] { link->shutDown(); });
     QObject::connect(link_.get(), &Link::linkLost, [this](const QString& reason) {
         if (lost_.isEmpty()) lost_ = reason;
     });
@@ -108,6 +111,7 @@ Session::Session(const Target& target) : target_(target)
 
 Session::~Session()
 {
+    InterruptWatch::onInterrupt({});
     link_->shutDown();
     link_->port().close();
 }
@@ -146,7 +150,10 @@ Result Session::open()
 
 Result Session::exchange(const QByteArray& text)
 {
-    if (link_->SendCommand(text) == 1) return {};
+    if (InterruptWatch::interrupted()) return {kInterrupted, QStringLiteral("interrupted")};
+    const int replied = link_->SendCommand(text);
+    if (InterruptWatch::interrupted()) return {kInterrupted, QStringLiteral("interrupted")};
+    if (replied == 1) return {};
     const bool heard = link_->bytesReceived() > 0;
     if (!lost_.isEmpty() && !heard) return {kNoPort, lost_};
     switch (link_->lastOutcome()) {
@@ -241,9 +248,9 @@ Result Session::dump(int tag, Dump& out, const Progress& progress)
                                                     : state_.CurrentFileName;
     out.announced = state_.RecordCount;
     out.records = view_.recordLines();
-    out.complete = outcome == Link::Outcome::Replied &&
+    out.complete = r.code != kInterrupted && outcome == Link::Outcome::Replied &&
                    (out.announced == 0 || lastLeadingNumber(out.text) == out.announced);
-    return {};
+    return r.code == kInterrupted ? r : Result{};
 }
 
 }  // namespace nesmo::cli

@@ -26,6 +26,7 @@ enum ExitCode {
     kNotAnswering = 4,    // the instrument did not answer (in time)
     kIncompleteDump = 5,  // a dump ended early; what arrived is kept under its own name
     kNotWritable = 6,     // the file or its folder cannot be written
+    kInterrupted = 130,   // Ctrl-C or SIGTERM; what arrived of a dump is kept as incomplete
 };
 
 // The outcome of one step: a code and, unless it is kDone, what to tell.
@@ -87,7 +88,8 @@ public:
     Result tags(QList<TagEntry>& out);
     // Called for each record line with the count so far and the announced count.
     using Progress = std::function<void(int records, int announced)>;
-    // A dump that arrives at all gives kDone, complete or not (see Dump::complete).
+    // A dump that arrives at all gives kDone, complete or not (see Dump::complete);
+    // an interrupted one gives kInterrupted with what arrived of it in `out`.
     Result dump(int tag, Dump& out, const Progress& progress);
 
     const AppState& state() const { return state_; }

@@ -8,9 +8,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "cli/session.h"
 #include "link/link.h"
@@ -226,6 +228,29 @@ TEST(Cli, CutDumpIsKeptAsIncomplete)
     EXPECT_TRUE(o.err.contains("5 of 6")) << o.err.toStdString();
 }
 
+TEST(Cli, AnInterruptedDownloadKeepsWhatArrived)
+{
+    CliRig rig({"--pace", "--no-tags", "--tag", "11:600:10"});
+    ASSERT_TRUE(rig.sim->ready());
+    QProcess p;
+    p.setWorkingDirectory(rig.path("."));
+    p.start(QStringLiteral(NESMO_CLI_PATH), rig.link + QStringList{"download", "11", "--json"});
+    ASSERT_TRUE(p.waitForStarted());
+    QTest::qWait(2000);  // the header and some records, of about six seconds' worth
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 130) << p.readAllStandardError().toStdString();
+    const QJsonObject file =
+        QJsonDocument::fromJson(p.readAllStandardOutput())["files"].toArray()[0].toObject();
+    EXPECT_FALSE(file["complete"].toBool());
+    EXPECT_GT(file["records"].toInt(), 0);
+    EXPECT_LT(file["records"].toInt(), 600);
+    const QByteArray kept = readFile(rig.path("UNT00011.incomplete.txt"));
+    EXPECT_TRUE(kept.startsWith("\"Model Number\"")) << kept.left(80).toStdString();
+    EXPECT_EQ(kept.count("\r\n  "), file["records"].toInt());
+    EXPECT_FALSE(QFileInfo::exists(rig.path("UNT00011.txt")));
+}
+
 TEST(Cli, Rs485DeviceNumber)
 {
     CliRig rig({"--device", "3"});
@@ -250,6 +275,14 @@ TEST(Cli, FailuresHaveTheirExitCodes)
     EXPECT_LT(t.elapsed(), 10000);
 
     EXPECT_EQ(silent.run({"--port", silent.path("no-such-tty"), "info"}).code, 3);
+    {
+        QSerialPort holder(silent.tty);
+        ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+        const auto busy = silent.cli({"info"});
+        EXPECT_EQ(busy.code, 3) << busy.err.toStdString();
+    }
+    CliRig silentTcp({"--silent"}, true);
+    EXPECT_EQ(silentTcp.cli({"info"}).code, 4);
     quint16 closedPort = 0;
     {
         QTcpServer server;

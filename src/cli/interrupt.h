@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+
+namespace nesmo::cli {
+
+// Ctrl-C (SIGINT) and SIGTERM, turned into an event of the event loop: the first
+// one calls the action set here, from the loop and not from the signal handler,
+// so that a running exchange ends and what arrived is kept. A second signal
+// ends the process at once.
+class InterruptWatch {
+public:
+    // Starts watching; call once the QCoreApplication exists.
+    static void install();
+    // What to do on the first signal (a wait on the instrument ends).
+    static void onInterrupt(std::function<void()> action);
+    static bool interrupted();
+};
+
+}  // namespace nesmo::cli
