@@ -1,6 +1,7 @@
 // The exposure summary of a whole 65,535-record tag, from its text to the
 // figures (header, records and their times, statistics, 8-hour and 15-minute
-// windows, alarm time), and the plain text made from it:
+// windows, alarm time), and the plain text made from it; then the tag's export
+// as CSV, from its text to both files on disk:
 //
 //   bench_exposure [records=65535] [repetitions=15]
 //
@@ -12,11 +13,14 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "bench_common.h"
+#include "core/save_file.h"
+#include "logged_data/csv_export.h"
 #include "logged_data/exposure.h"
 
 namespace {
@@ -80,7 +84,24 @@ int main(int argc, char** argv)
     }
     nesmo::bench::summary("plain text of the summary (median)", nesmo::bench::median(rendering),
                           "ms");
-    const bool ok = nesmo::bench::summaryAtMost("exposure summary of the tag (median)",
-                                                nesmo::bench::median(summary), "ms", 20);
-    return ok && s.records == records ? 0 : 2;
+    bool ok = nesmo::bench::summaryAtMost("exposure summary of the tag (median)",
+                                          nesmo::bench::median(summary), "ms", 20);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tag.csv"));
+    std::vector<double> exporting;
+    nesmo::CsvExport e;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer t;
+        t.start();
+        e = nesmo::exportCsv(text);
+        if (!nesmo::saveWholeFile(path, e.records).isEmpty() ||
+            !nesmo::saveWholeFile(nesmo::csvHeaderFileName(path), e.header).isEmpty())
+            return 2;
+        exporting.push_back(milliseconds(t));
+    }
+    std::printf("CSV of %d rows: %.2f MB\n", e.rows, e.records.size() / (1024.0 * 1024.0));
+    ok &= nesmo::bench::summaryAtMost("CSV export, both files on disk (median)",
+                                      nesmo::bench::median(exporting), "ms", 300);
+    return ok && s.records == records && e.rows == records ? 0 : 2;
 }

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-liberation2 imagemagick poppler-utils
   dbus dbus-bin at-spi2-core python3-pyatspi
   desktop-file-utils appstream dpkg-dev file
+  python3-pandas
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
+#include "core/save_file.h"
+#include "logged_data/csv_export.h"
 #include "logged_data/data_file.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
@@ -77,6 +79,37 @@ void DataFileCommands::FileSaveAsExecute()
     }
     state_.CurrentFileName = path;
     showFileName(path);
+}
+
+void DataFileCommands::FileExportCsvExecute()
+{
+    if (refusedWhileDownloading()) return;
+    const CsvExport csv = exportCsv(text_.pageText().toLatin1());
+    if (!csv.error.isEmpty()) {
+        dialogs_.message(
+            QStringLiteral("The text cannot be exported as CSV: it is no readable tag.\n%1")
+                .arg(csv.error));
+        return;
+    }
+    const QFileInfo current(state_.CurrentFileName);
+    FileDialogSetup setup;
+    setup.title = QStringLiteral("Export as CSV");
+    setup.directory =
+        current.fileName().isEmpty() || !current.isAbsolute() ? QString() : current.absolutePath();
+    setup.fileName = current.completeBaseName().isEmpty()
+                         ? QStringLiteral("Untitled.csv")
+                         : current.completeBaseName() + QStringLiteral(".csv");
+    setup.filters = {QStringLiteral("CSV file (*.csv)"), QStringLiteral("All files (*)")};
+    setup.defaultSuffix = QStringLiteral("csv");
+    const QString path = dialogs_.saveFileName(setup);
+    if (path.isEmpty()) return;
+    const QString headerPath = csvHeaderFileName(path);
+    QString error = saveWholeFile(path, csv.records);
+    const QString failed = error.isEmpty() ? headerPath : path;
+    if (error.isEmpty()) error = saveWholeFile(headerPath, csv.header);
+    if (!error.isEmpty())
+        dialogs_.message(
+            QStringLiteral("The file %1 could not be written:\n%2").arg(failed, error));
 }
 
 void DataFileCommands::FilePrintExecute()

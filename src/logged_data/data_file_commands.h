@@ -28,6 +28,9 @@ public:
 
     void FileOpenExecute();
     void FileSaveAsExecute();
+    // File > "Export as CSV…": the page's tag as a CSV file of its records and,
+    // beside it, "<name>.header.csv" with the header values.
+    void FileExportCsvExecute();
     void FilePrintExecute();
     void EditCopyExecute();
     void EditSelectAllExecute();

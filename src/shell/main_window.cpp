@@ -276,6 +276,8 @@ void MainWindow::buildMenus()
     addAction(file, "FileSave", QStringLiteral("&Save"));  // has no operation
     addAction(file, "FileSaveAs", QStringLiteral("Save &As"),
               [this] { files_->FileSaveAsExecute(); });
+    addAction(file, "FileExportCsv", QStringLiteral("&Export as CSV\u2026"),
+              [this] { files_->FileExportCsvExecute(); });
     file->addSeparator();
     addAction(file, "FilePrint", QStringLiteral("&Print"), [this] { files_->FilePrintExecute(); });
     file->addSeparator();

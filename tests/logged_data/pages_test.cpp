@@ -13,6 +13,7 @@
 #include <QTest>
 #include <cmath>
 
+#include "logged_data/csv_export.h"
 #include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
@@ -171,6 +172,41 @@ TEST(DataTextPage, OpenAndSaveAs)
     QTest::keyClicks(edit, QStringLiteral("end"));
     rig.window->action("FileSaveAs")->trigger();
     EXPECT_EQ(readFile(out), QByteArray("Site A\r\nfilter changed\r\nend\r\n"));
+}
+
+TEST(DataTextPage, ExportAsCsvWritesTheRecordsAndTheHeaderValues)
+{
+    PageRig rig;
+    // Text that is no tag is refused before any dialog.
+    rig.open(rig.file("notes.txt", "just a note\r\n"));
+    rig.window->action("FileExportCsv")->trigger();
+    EXPECT_TRUE(rig.dialogs.saveDialogs.isEmpty());
+    ASSERT_EQ(rig.dialogs.messages.size(), 1);
+    EXPECT_TRUE(rig.dialogs.messages[0].startsWith("The text cannot be exported as CSV"));
+
+    const QByteArray tag =
+        readFile(QStringLiteral(NESMO_TEST_DATA "/samples/dump-tag9.scratch.txt"));
+    const QString in = rig.file("UNT00009.txt", tag);
+    rig.open(in);
+    const QString out = rig.dir.filePath("exported.csv");
+    rig.dialogs.saveAnswer = out;
+    rig.window->action("FileExportCsv")->trigger();
+    ASSERT_EQ(rig.dialogs.saveDialogs.size(), 1);
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].fileName, QStringLiteral("UNT00009.csv"));
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].directory, rig.dir.path());
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].defaultSuffix, QStringLiteral("csv"));
+    const CsvExport expected = exportCsv(tag);
+    EXPECT_EQ(readFile(out), expected.records);
+    EXPECT_EQ(readFile(rig.dir.filePath("exported.header.csv")), expected.header);
+    EXPECT_EQ(rig.state.CurrentFileName, in);  // the page's file stays what it was
+    EXPECT_EQ(rig.dialogs.messages.size(), 1);
+
+    // A folder that does not exist is said.
+    rig.dialogs.saveAnswer = rig.dir.filePath("no-such-folder/x.csv");
+    rig.window->action("FileExportCsv")->trigger();
+    ASSERT_EQ(rig.dialogs.messages.size(), 2);
+    EXPECT_TRUE(rig.dialogs.messages[1].startsWith(
+        "The file " + rig.dir.filePath("no-such-folder/x.csv") + " could not be written"));
 }
 
 TEST(DataTextPage, FilesThatFailChangeNothing)
