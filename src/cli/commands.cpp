@@ -14,6 +14,8 @@
 #include <cstdio>
 
 #include "cli/port_list.h"
+#include "core/save_file.h"
+#include "logged_data/csv_export.h"
 #include "logged_data/data_file.h"
 
 namespace nesmo::cli {
@@ -123,6 +125,9 @@ QString helpText()
         "  -o, --output PATH     download into this folder (created when missing), or\n"
         "                        for one tag into this file; default the current folder\n"
         "  --skip-existing       leave tags alone whose file exists already\n"
+        "  --csv                 also write each downloaded tag as CSV, as the program's\n"
+        "                        File > Export as CSV does: UNTdddtt.csv with the\n"
+        "                        records and UNTdddtt.header.csv with the header values\n"
         "  --json                results as JSON\n"
         "  -q, --quiet           no progress and no notes on standard error\n"
         "  -h, --help            this text\n"
@@ -156,9 +161,10 @@ int parseArguments(const QStringList& arguments, Options& o, QString& out, QStri
     const QCommandLineOption output({"o", "output"}, "", "PATH");
     const QCommandLineOption all("all", "");
     const QCommandLineOption skip("skip-existing", "");
+    const QCommandLineOption csv("csv", "");
     const QCommandLineOption json("json", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
-    p.addOptions({help, version, port, net, device, settings, output, all, skip, json, quiet});
+    p.addOptions({help, version, port, net, device, settings, output, all, skip, csv, json, quiet});
     if (!p.parse(QStringList{QStringLiteral("nesmo7-cli")} + arguments)) {
         error = p.errorText();
         return kUsage;
@@ -183,6 +189,7 @@ int parseArguments(const QStringList& arguments, Options& o, QString& out, QStri
     o.output = p.value(output);
     o.all = p.isSet(all);
     o.skipExisting = p.isSet(skip);
+    o.csv = p.isSet(csv);
 
     const QString settingsPath = p.isSet(settings) ? p.value(settings) : defaultSettingsPath();
     if (p.isSet(settings) && !QFileInfo(settingsPath).isFile()) {
@@ -322,6 +329,18 @@ int runTags(const Options& o)
     return kDone;
 }
 
+namespace {
+
+// "UNT00009.txt" gives "UNT00009.csv", "nine" gives "nine.csv".
+QString csvFileName(const QString& dataFile)
+{
+    const QFileInfo info(dataFile);
+    const QString base = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
+    return info.dir().filePath(base + QStringLiteral(".csv"));
+}
+
+}  // namespace
+
 int runDownload(const Options& o)
 {
     // A folder (existing, named with a final slash, or for several tags), or the
@@ -390,6 +409,23 @@ int runDownload(const Options& o)
             code = fail(
                 {kNotWritable, QStringLiteral("%1 cannot be written: %2").arg(written, error)});
             break;
+        }
+        if (o.csv) {
+            // The same CSV as the program exports from the saved file's text.
+            const QString csvPath = csvFileName(written);
+            const CsvExport table = exportCsv(savedFileBytes(dump.text));
+            QString csvError = table.error;
+            if (csvError.isEmpty()) csvError = saveWholeFile(csvPath, table.records);
+            if (csvError.isEmpty())
+                csvError = saveWholeFile(csvHeaderFileName(csvPath), table.header);
+            entry.insert("csv", QFileInfo(csvPath).absoluteFilePath());
+            if (!csvError.isEmpty()) {
+                entry.insert("error", csvError);
+                files.append(entry);
+                code = fail({kNotWritable,
+                             QStringLiteral("%1 cannot be written: %2").arg(csvPath, csvError)});
+                break;
+            }
         }
         files.append(entry);
         if (interrupted) {

@@ -18,6 +18,7 @@ struct Options {
     QString output;         // -o: a folder, or for one tag a file name
     bool all = false;
     bool skipExisting = false;
+    bool csv = false;  // each downloaded tag also as CSV
     QList<int> tags;
 };
 

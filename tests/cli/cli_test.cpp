@@ -16,6 +16,7 @@
 
 #include "cli/session.h"
 #include "link/link.h"
+#include "logged_data/csv_export.h"
 #include "logged_data/data_file.h"
 #include "logged_data/data_text_page.h"
 #include "reply/recording_view.h"
@@ -163,6 +164,15 @@ TEST(Cli, DownloadWritesWhatSaveAsWrites)
     EXPECT_EQ(file["announced"].toInt(), 6);
     EXPECT_TRUE(file["complete"].toBool());
     EXPECT_EQ(QDir(rig.path("site-a")).entryList(QDir::Files), QStringList{"UNT00009.txt"});
+
+    // --csv: the CSV the program exports from the same file.
+    const auto csv = rig.cli({"download", "9", "-o", "csv/", "--csv", "--json"});
+    ASSERT_EQ(csv.code, 0) << csv.err.toStdString();
+    const CsvExport table = exportCsv(savedAs(sample("dump-tag9.scratch.txt")));
+    EXPECT_EQ(readFile(rig.path("csv/UNT00009.csv")), table.records);
+    EXPECT_EQ(readFile(rig.path("csv/UNT00009.header.csv")), table.header);
+    EXPECT_EQ(csv.json()["files"].toArray()[0].toObject()["csv"].toString(),
+              QFileInfo(rig.path("csv/UNT00009.csv")).absoluteFilePath());
 
     // -o naming a file for one tag.
     EXPECT_EQ(rig.cli({"download", "9", "-o", "nine.txt", "--quiet"}).code, 0);
