@@ -95,6 +95,8 @@ Session::Session(const Target& target) : target_(target)
     if (target.network) state_.ReplyTimeoutTicks = 180;
     state_.DeviceFilterNumber = target.device;
     link_ = std::make_unique<Link>(state_, view_);
+    // No terminal view to show the line's traffic in.
+    link_->setTerminalKept(false);
     // The dump is written once, whole, when it has ended: no capture file.
     link_->capture().setPath(QString());
     // The replies that report settings, the clock and the tags fill the controls.

@@ -61,6 +61,7 @@ void Link::setTerminalVisible(bool visible)
 
 void Link::terminalWrite(const char* data, qsizetype n)
 {
+    if (!terminalKept_) return;
     terminal_.write(data, n);
     emit terminalChanged();
 }

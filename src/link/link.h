@@ -44,6 +44,9 @@ public:
     ReplyParser& parser() { return *parser_; }
     ReceivePath& receivePath() { return *receive_; }
     TerminalBuffer& terminal() { return terminal_; }
+    // Whether what the line carries is kept for a terminal view (on unless a
+    // program without one switches it off).
+    void setTerminalKept(bool kept) { terminalKept_ = kept; }
     DownloadCapture& capture() { return capture_; }
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
@@ -125,6 +128,7 @@ private:
     ReplyQueue queue_;
     DownloadCapture capture_;
     TerminalBuffer terminal_;
+    bool terminalKept_ = true;
     std::unique_ptr<Port> port_;
     std::unique_ptr<ReceivePath> receive_;
     std::unique_ptr<ReplyParser> parser_;

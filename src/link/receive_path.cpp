@@ -44,6 +44,40 @@ bool isNumberedRecordLine(const QByteArray& line)
     return i > 0 && i < line.size() && line[i] >= '0' && line[i] <= '9';
 }
 
+// A whole number of tenths (divisor 10) or hundredths (100) as "-12.5" or
+// "0.07": the sign, the whole part, the point and the fraction's digits.
+qsizetype fixedPointText(char* buf, long long units, int divisor, bool negative = false)
+{
+    negative |= units < 0;
+    const unsigned long long magnitude = units < 0 ? 0ULL - static_cast<unsigned long long>(units)
+                                                   : static_cast<unsigned long long>(units);
+    char* p = buf;
+    if (negative) *p++ = '-';
+    p = std::to_chars(p, buf + 32, magnitude / static_cast<unsigned>(divisor)).ptr;
+    *p++ = '.';
+    unsigned fraction = static_cast<unsigned>(magnitude % static_cast<unsigned>(divisor));
+    for (int d = divisor / 10; d > 0; d /= 10) {
+        *p++ = static_cast<char>('0' + fraction / static_cast<unsigned>(d));
+        fraction %= static_cast<unsigned>(d);
+    }
+    return p - buf;
+}
+
+// A float as printf's "%.2f" writes it. A float times 100 is exact in a double
+// (24 + 7 bits), so rounding that product to a whole number, ties to even, is
+// printf's rounding of the exact value; the sign is the float's own, as printf
+// writes "-0.00" for -0.001. Values too large for that take the long way.
+qsizetype hundredthsText(char* buf, size_t size, float value)
+{
+    const double hundredths = static_cast<double>(value) * 100.0;
+    if (!(std::fabs(hundredths) < 9.0e18))
+        return std::to_chars(buf, buf + size, static_cast<double>(value), std::chars_format::fixed,
+                             2)
+                   .ptr -
+               buf;
+    return fixedPointText(buf, std::llrint(hundredths), 100, std::signbit(value));
+}
+
 }  // namespace
 
 ReceivePath::ReceivePath(AppState& state, ReplyQueue& queue, InstrumentView& view,
@@ -67,45 +101,25 @@ QByteArray ReceivePath::recordText(const unsigned char r[10])
                           temperature * 0.1, humidity, (pressureCode + 200) * 2.0);
         return QByteArray(buf, qBound(0, n, static_cast<int>(sizeof buf) - 1));
     }
-    // The same characters as printf's ", %10.2f, %5.1f, %4i, %5.0f   ": to_chars
-    // rounds exactly as printf does, at a fraction of its cost per record.
+    // The same characters as printf's ", %10.2f, %5.1f, %4i, %5.0f   ", written
+    // without printf: this runs once for every record of a download.
     char out[512];
     char* at = out;
-    const auto field = [&at](auto v, int width, int precision) {
-        char buf[400];
-        std::to_chars_result r;
-        if constexpr (std::is_floating_point_v<decltype(v)>)
-            r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
-        else
-            r = std::to_chars(buf, buf + sizeof buf, v);
-        const auto n = static_cast<int>(r.ptr - buf);
+    const auto field = [&at](const char* text, qsizetype n, int width) {
         *at++ = ',';
         *at++ = ' ';
-        for (int pad = width - n; pad > 0; --pad)
+        for (qsizetype pad = width - n; pad > 0; --pad)
             *at++ = ' ';
-        std::memcpy(at, buf, size_t(n));
+        std::memcpy(at, text, size_t(n));
         at += n;
     };
-    field(concentration, 10, 2);
+    char buf[400];
+    field(buf, hundredthsText(buf, sizeof buf, value), 10);
     // Tenths of a degree: printf's rounding of temperature * 0.1 to one decimal
-    // gives back the tenths, so they are written as they are.
-    {
-        const int tenths = temperature;
-        char buf[16];
-        char* p = std::to_chars(buf, buf + sizeof buf, std::abs(tenths) / 10).ptr;
-        *p++ = '.';
-        *p++ = char('0' + std::abs(tenths) % 10);
-        const auto n = static_cast<int>(p - buf) + (tenths < 0 ? 1 : 0);
-        *at++ = ',';
-        *at++ = ' ';
-        for (int pad = 5 - n; pad > 0; --pad)
-            *at++ = ' ';
-        if (tenths < 0) *at++ = '-';
-        std::memcpy(at, buf, size_t(p - buf));
-        at += p - buf;
-    }
-    field(humidity, 4, 0);
-    field(pressureCode * 2 + 400, 5, 0);
+    // gives back the tenths.
+    field(buf, fixedPointText(buf, temperature, 10), 5);
+    field(buf, std::to_chars(buf, buf + sizeof buf, humidity).ptr - buf, 4);
+    field(buf, std::to_chars(buf, buf + sizeof buf, pressureCode * 2 + 400).ptr - buf, 5);
     std::memcpy(at, "   ", 3);
     return QByteArray(out, at + 3 - out);
 }
