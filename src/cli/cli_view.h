@@ -22,6 +22,8 @@ public:
     QString text(Control c) const override { return texts_.value(c); }
     void setVisible(Control, bool) override {}
     void setEnabled(Control, bool) override {}
+    void setChecked(Control c, bool on) override { checked_[c] = on; }
+    bool isChecked(Control c) const override { return checked_.value(c, false); }
     void setCurrentIndex(Control c, int index) override { indexes_[c] = index; }
     int currentIndex(Control c) const override { return indexes_.value(c, -1); }
     int itemCount(Control c) const override { return int(items_.value(c).size()); }
@@ -55,6 +57,7 @@ public:
 private:
     QMap<Control, QString> texts_;
     QMap<Control, int> indexes_;
+    QMap<Control, bool> checked_;
     QMap<Control, QStringList> items_;
     QStringList messages_;
     QByteArray dataText_;

@@ -111,6 +111,8 @@ QString helpText()
         "                        and whether they can be opened\n"
         "  info                  serial number, firmware, run mode and clock\n"
         "  tags                  tag numbers and their record counts\n"
+        "  config                the instrument's settings, read only (the alarm level\n"
+        "                        of the current alarm mode only)\n"
         "  download TAG...       tags into logged-data files named as the program names\n"
         "                        them (UNTdddtt.txt: device number, tag)\n"
         "  download --all        every tag that holds records, one file each\n"
@@ -179,7 +181,7 @@ int parseArguments(const QStringList& arguments, Options& o, QString& out, QStri
     }
     QStringList args = p.positionalArguments();
     if (args.isEmpty()) {
-        error = QStringLiteral("no command given (ports, info, tags or download)");
+        error = QStringLiteral("no command given (ports, info, tags, config or download)");
         return kUsage;
     }
     o.command = args.takeFirst();
@@ -210,7 +212,7 @@ int parseArguments(const QStringList& arguments, Options& o, QString& out, QStri
         return kDone;
     }
     if (o.command != QLatin1String("info") && o.command != QLatin1String("tags") &&
-        o.command != QLatin1String("download")) {
+        o.command != QLatin1String("config") && o.command != QLatin1String("download")) {
         error = QStringLiteral("unknown command %1").arg(o.command);
         return kUsage;
     }
@@ -302,6 +304,49 @@ int runInfo(const Options& o)
                  .arg(info.serial, info.firmware,
                       info.running ? QStringLiteral("yes") : QStringLiteral("no"),
                       info.clock.isEmpty() ? QStringLiteral("unknown") : info.clock));
+    return kDone;
+}
+
+namespace {
+
+// "key  value" lines of a JSON object, nested keys joined with a dot.
+void writeFlat(const QJsonObject& object, const QString& prefix = QString())
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString key = prefix + it.key();
+        const QJsonValue v = it.value();
+        if (v.isObject()) {
+            writeFlat(v.toObject(), key + u'.');
+            continue;
+        }
+        QString value;
+        if (v.isBool())
+            value = v.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+        else if (v.isDouble())
+            value = QString::number(v.toDouble(), 'g', 12);
+        else if (v.isString())
+            value = v.toString();
+        else
+            value = QStringLiteral("unknown");
+        writeOut(key.leftJustified(24) + value + u'\n');
+    }
+}
+
+}  // namespace
+
+int runConfig(const Options& o)
+{
+    Session session(o.target);
+    Result r = session.open();
+    QJsonObject config;
+    if (r.ok()) r = session.config(config);
+    tellMessages(session, o, r);
+    if (!r.ok()) return fail(r);
+    if (o.target.device != 0) config.insert("device", o.target.device);
+    if (o.json)
+        writeJson(config);
+    else
+        writeFlat(config);
     return kDone;
 }
 

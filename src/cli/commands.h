@@ -34,6 +34,7 @@ int parseArguments(const QStringList& arguments, Options& options, QString& out,
 int runPorts(const Options& o);
 int runInfo(const Options& o);
 int runTags(const Options& o);
+int runConfig(const Options& o);
 int runDownload(const Options& o);
 
 }  // namespace nesmo::cli

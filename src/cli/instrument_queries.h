@@ -15,6 +15,22 @@ enum class Query {
     Time,
     TagList,
     TagCounts,
+    // The settings, each read by its own query. The alarm levels are not among
+    // them: the instrument tells the level of another alarm mode only after
+    // switching to that mode.
+    LogPeriod,
+    AutoStart,
+    Tag,
+    DisplayAvg,
+    Units,
+    AnalogOut,
+    FlowRate,
+    RhCorrect,
+    Backlight,
+    Alarm,
+    Inlet,
+    Site,
+    CalFactor,
 };
 
 QByteArray queryText(Query q);

@@ -26,5 +26,6 @@ int main(int argc, char** argv)
     if (options.command == QLatin1String("ports")) return runPorts(options);
     if (options.command == QLatin1String("info")) return runInfo(options);
     if (options.command == QLatin1String("tags")) return runTags(options);
+    if (options.command == QLatin1String("config")) return runConfig(options);
     return runDownload(options);
 }

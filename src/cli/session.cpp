@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <cstdlib>
 #include <iostream>
@@ -195,6 +196,97 @@ Result Session::info(InstrumentInfo& out)
         !second.isEmpty())
         out.clock = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", year.toInt(), month,
                                       day.toInt(), hour.toInt(), minute.toInt(), second.toInt());
+    return {};
+}
+
+namespace {
+
+// A field's number as the reply interpreter wrote it (in the user's locale).
+QJsonValue fieldNumber(const QString& text)
+{
+    bool ok = false;
+    double v = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok) v = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok ? QJsonValue(v) : QJsonValue();
+}
+
+QJsonValue fieldInteger(const QString& text)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok ? QJsonValue(v) : QJsonValue();
+}
+
+// A list's entry by index, as the configuration page lists them.
+QJsonValue named(int index, std::initializer_list<const char*> names)
+{
+    if (index < 0 || index >= int(names.size())) return QJsonValue();
+    return QString::fromLatin1(names.begin()[index]);
+}
+
+}  // namespace
+
+Result Session::config(QJsonObject& out)
+{
+    out = {};
+    for (Query q :
+         {Query::SerialNumber, Query::RunMode, Query::LogPeriod, Query::AutoStart, Query::Tag,
+          Query::DisplayAvg, Query::Units, Query::AnalogOut, Query::FlowRate, Query::RhCorrect,
+          Query::Backlight, Query::Alarm, Query::Inlet, Query::Site, Query::CalFactor})
+        if (Result r = send(q); !r.ok()) return r;
+    InstrumentInfo clock;
+    if (Result r = info(clock); !r.ok()) return r;
+
+    const auto text = [this](Control c) { return view_.text(c); };
+    out.insert("serial", clock.serial);
+    out.insert("firmware", clock.firmware);
+    out.insert("running", clock.running);
+    out.insert("clock", clock.clock.isEmpty() ? QJsonValue() : QJsonValue(clock.clock));
+    const QJsonValue h = fieldInteger(text(Control::LogPeriodHourEdit)),
+                     m = fieldInteger(text(Control::LogPeriodMinEdit)),
+                     sec = fieldInteger(text(Control::LogPeriodSecEdit));
+    out.insert("log_period_s", h.isNull() || m.isNull() || sec.isNull()
+                                   ? QJsonValue()
+                                   : QJsonValue(h.toInt() * 3600 + m.toInt() * 60 + sec.toInt()));
+    out.insert("tag", fieldInteger(text(Control::TagNumberEdit)));
+    out.insert("logging", view_.isChecked(Control::LoggingEnable));
+    out.insert(
+        "auto_start",
+        QJsonObject{{"enabled", view_.isChecked(Control::AutoStartEnable)},
+                    {"year", fieldInteger(text(Control::AutoStartYear))},
+                    {"month", view_.currentIndex(Control::AutoStartMonth) < 0
+                                  ? QJsonValue()
+                                  : QJsonValue(view_.currentIndex(Control::AutoStartMonth) + 1)},
+                    {"day", fieldInteger(text(Control::AutoStartDay))},
+                    {"hour", fieldInteger(text(Control::AutoStartHour))},
+                    {"minute", fieldInteger(text(Control::AutoStartMin))}});
+    out.insert("display_averaging_s", fieldNumber(text(Control::DisplayAvgEdit)));
+    const int units = view_.currentIndex(Control::UnitsBox);
+    out.insert(
+        "units",
+        QJsonObject{{"code", units < 0 ? QJsonValue() : QJsonValue(units)},
+                    {"name", named(units, {"MASS [ug/m3]", "SCAT [ /Mm ]", "MASS [mg/m3]"})}});
+    // The analog output's range, in the list the units show.
+    QJsonValue range;
+    for (Control list : {Control::AnalogRange0, Control::AnalogRange1, Control::AnalogRange2,
+                         Control::AnalogRange3})
+        if (view_.currentIndex(list) >= 0) range = view_.currentIndex(list);
+    out.insert("analog_output_range", range);
+    out.insert("flow_rate_lpm", fieldNumber(text(Control::FlowRateEdit)));
+    out.insert("rh_correction", view_.isChecked(Control::RHCorrectionBox));
+    out.insert("backlight", view_.isChecked(Control::BacklightEnable));
+    const int alarm = view_.currentIndex(Control::RadioGroupAlarm);
+    const Control level = alarm == 2 ? Control::StelAlarmLevelEdit : Control::ConcAlarmLevelEdit;
+    out.insert("alarm",
+               QJsonObject{{"mode", named(alarm, {"off", "instant", "stel"})},
+                           {"level", alarm > 0 ? fieldNumber(text(level)) : QJsonValue()}});
+    const int inlet = view_.currentIndex(Control::InletTypeBox);
+    out.insert("inlet",
+               QJsonObject{{"code", inlet < 0 ? QJsonValue() : QJsonValue(inlet)},
+                           {"name", named(inlet, {"TOTAL", "RED CYCLONE", "BLUE CYCLONE"})}});
+    out.insert("site", QJsonObject{{"number", fieldInteger(text(Control::Edit2))},
+                                   {"name", text(Control::Label25)}});
+    out.insert("calibration_factor", fieldNumber(text(Control::CalFactorEdit)));
     return {};
 }
 

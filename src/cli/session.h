@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -86,6 +87,9 @@ public:
     Result open();
     Result info(InstrumentInfo& out);
     Result tags(QList<TagEntry>& out);
+    // The settings as the configuration page reads them, without the alarm
+    // level of a mode the instrument is not in (reading it would switch modes).
+    Result config(QJsonObject& out);
     // Called for each record line with the count so far and the announced count.
     using Progress = std::function<void(int records, int announced)>;
     // A dump that arrives at all gives kDone, complete or not (see Dump::complete);

@@ -261,6 +261,43 @@ TEST(Cli, AnInterruptedDownloadKeepsWhatArrived)
     EXPECT_FALSE(QFileInfo::exists(rig.path("UNT00011.txt")));
 }
 
+TEST(Cli, ConfigReadsTheSettingsAndChangesNothing)
+{
+    CliRig rig({"--device", "3", "--serial", "4242", "--firmware", "1.30"});
+    ASSERT_TRUE(rig.sim->ready());
+    // Fields in a comma locale; the JSON's numbers are numbers all the same.
+    const auto o = rig.run(rig.link + QStringList{"--device", "3", "config", "--json"},
+                           {"LC_ALL=de_DE.UTF-8", "LANG=de_DE.UTF-8"});
+    ASSERT_EQ(o.code, 0) << o.err.toStdString();
+    const QJsonObject c = o.json();
+    EXPECT_EQ(c["serial"].toString(), "4242");
+    EXPECT_EQ(c["firmware"].toString(), "1.30");
+    EXPECT_EQ(c["device"].toInt(), 3);
+    EXPECT_EQ(c["log_period_s"].toInt(), 60);
+    EXPECT_EQ(c["tag"].toInt(), 3);
+    EXPECT_TRUE(c["logging"].toBool());
+    EXPECT_EQ(c["display_averaging_s"].toDouble(), 10);
+    EXPECT_EQ(c["units"]["name"].toString(), "MASS [mg/m3]");
+    EXPECT_EQ(c["flow_rate_lpm"].toDouble(), 1.7);
+    EXPECT_EQ(c["inlet"]["name"].toString(), "TOTAL");
+    EXPECT_TRUE(c["rh_correction"].toBool());
+    EXPECT_EQ(c["alarm"]["mode"].toString(), "off");
+    EXPECT_TRUE(c["alarm"]["level"].isNull());
+    EXPECT_EQ(c["site"]["number"].toInt(), 1);
+    EXPECT_EQ(c["calibration_factor"].toDouble(), 1.0);
+    EXPECT_FALSE(c["clock"].toString().isEmpty());
+
+    // Only queries reached the instrument: no alarm mode was switched to read a level.
+    const QSet<QByteArray> queries{"v 144",     "V 141",      "v 157", "logperiod", "autostart",
+                                   "tag",       "displayavg", "units", "analogout", "flowrate",
+                                   "rhcorrect", "backlight",  "alarm", "inlet",     "site",
+                                   "calfactor", "date",       "time"};
+    for (const QByteArray& command : readFile(rig.path("sim.log")).split('\r'))
+        EXPECT_TRUE(command.isEmpty() || queries.contains(command)) << command.toStdString();
+    const auto text = rig.cli({"--device", "3", "config"});
+    EXPECT_TRUE(text.out.contains("flow_rate_lpm           1.7\n")) << text.out.toStdString();
+}
+
 TEST(Cli, Rs485DeviceNumber)
 {
     CliRig rig({"--device", "3"});
