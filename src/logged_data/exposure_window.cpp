@@ -32,7 +32,10 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     row->addWidget(visibleOnly_);
     row->addStretch(1);
     copy_ = nameControl(new QPushButton(QStringLiteral("&Copy")), "ExposureCopy");
+    print_ = nameControl(new QPushButton(QStringLiteral("&Print\u2026")), "ExposurePrint");
+    print_->setToolTip(QStringLiteral("Print the chart with this summary below it"));
     auto* close = nameControl(new QPushButton(QStringLiteral("Close")), "ExposureClose");
+    row->addWidget(print_);
     row->addWidget(copy_);
     row->addWidget(close);
     layout->addLayout(row);
@@ -41,6 +44,12 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     connect(visibleOnly_, &QCheckBox::toggled, this, &ExposureWindow::refresh);
     connect(copy_, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(text_->toPlainText()); });
+    connect(print_, &QPushButton::clicked, this, [this] {
+        const QString heading = visibleOnly_->isChecked()
+                                    ? QStringLiteral("Exposure summary of the visible range")
+                                    : QStringLiteral("Exposure summary of the whole tag");
+        emit printRequested(heading + QStringLiteral("\n\n") + text_->toPlainText());
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <qcustomplot.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QImage>
+#include <QMouseEvent>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +94,46 @@ QByteArray tag(const QByteArray& period, const QList<double>& concentrations,
     return t;
 }
 
+// The tag with its alarm set so.
+QByteArray withAlarm(QByteArray tag, const QByteArray& setting, const QByteArray& level)
+{
+    tag.replace("\"ALARM  \", \"OFF\"", "\"ALARM  \", \"" + setting + '"');
+    tag.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", " + level);
+    return tag;
+}
+
+// Numbers in this locale while it lives.
+struct LocaleScope {
+    explicit LocaleScope(const char* name)
+    {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    }
+    ~LocaleScope() { QLocale::setDefault(before); }
+    QLocale before;
+};
+
+void mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button = Qt::NoButton,
+           Qt::MouseButtons held = Qt::NoButton)
+{
+    QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+// The pixel of a record's time, halfway up the plot.
+QPointF recordPoint(DataGraphPage* graph, int record, double towardsNext = 0)
+{
+    QCustomPlot* chart = graph->Chart2();
+    const auto key = [&](int i) { return (graph->series(SeriesData)->data()->begin() + i)->key; };
+    const double k = key(record) + towardsNext * (key(record + 1) - key(record));
+    return QPointF(std::round(chart->xAxis->coordToPixel(k)),
+                   chart->axisRect()->rect().center().y());
+}
+
+QString accessibleName(QWidget* w)
+{
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+}
+
 QString pdfText(const QString& path)
 {
     QProcess p;
@@ -113,6 +156,13 @@ bool landscape(const QString& info)
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
     return m.hasMatch() && m.captured(1).toDouble() > m.captured(2).toDouble();
+}
+
+int pdfPages(const QString& path)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(pdfInfo(path));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
 TEST(DataTextPage, OpenAndSaveAs)
@@ -517,6 +567,286 @@ TEST(DataGraphPage, BadHeadersAreSaidAndWhatCanBeDrawnIs)
     rig.open(rig.file("junk.bin", junk));
     rig.showGraph();
     EXPECT_FALSE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(DataGraphPage, ReadoutOfTheRecordUnderTheMouse)
+{
+    LocaleScope english("en_US");
+    PageRig rig;
+    QByteArray text = tag("00:01:00", {0.5, 1.5, 2.5});
+    // The third record's temperature cannot be read, nor anything after it.
+    text.replace("2.50,  21.5", "2.50,  abc");
+    rig.open(rig.file("readout.txt", text));
+    rig.showGraph();
+    DataGraphPage* graph = rig.graph();
+    QCustomPlot* chart = graph->Chart2();
+    QLabel* readout = graph->readout();
+    const auto readAt = [&](QPointF at) {
+        mouse(chart, QEvent::MouseMove, at);
+        EXPECT_EQ(accessibleName(readout), readout->text());
+        return readout->text();
+    };
+
+    const QString second = QString::fromUtf8(
+        "2005-03-15 10:02:00  Concentration 1.500 mg/m3; T 21.5 \u00B0C; RH 40 %; Pa 760 mmHg");
+    EXPECT_EQ(readAt(recordPoint(graph, 1)), second);
+    EXPECT_TRUE(graph->tracer()->visible());
+    EXPECT_EQ(graph->tracer()->point1->key(), graph->series(SeriesData)->data()->at(1)->key);
+    EXPECT_EQ(readAt(recordPoint(graph, 2)),
+              QStringLiteral("2005-03-15 10:03:00  Concentration 2.500 mg/m3; T unreadable; RH "
+                             "unreadable; Pa unreadable"));
+    // With steps a record is the level up to its time; with lines the nearest counts.
+    EXPECT_EQ(readAt(recordPoint(graph, 0, 0.25)), second);
+    graph->GraphStepExecute();
+    EXPECT_TRUE(readAt(recordPoint(graph, 0, 0.25)).startsWith("2005-03-15 10:01:00"));
+
+    // Leaving the chart, or the plot area, clears it.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(chart, &leave);
+    EXPECT_TRUE(readout->text().isEmpty());
+    EXPECT_FALSE(graph->tracer()->visible());
+    readAt(recordPoint(graph, 1));
+    EXPECT_TRUE(readAt(QPointF(2, 2)).isEmpty());
+
+    // Only the series shown; numbers as the user writes them.
+    graph->GraphTempExecute();
+    graph->GraphHumidityExecute();
+    {
+        LocaleScope german("de_DE");
+        EXPECT_EQ(readAt(recordPoint(graph, 1)),
+                  QStringLiteral("2005-03-15 10:02:00  Concentration 1,500 mg/m3; Pa 760 mmHg"));
+    }
+}
+
+TEST(DataGraphPage, DoubleClickAndWholeTagUndoAZoom)
+{
+    PageRig rig;
+    rig.open(rig.file("zoom.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.showGraph();
+    QCustomPlot* chart = rig.graph()->Chart2();
+    const QCPRange x = chart->xAxis->range();
+    const QCPRange y = chart->yAxis->range();
+    const QPointF from = recordPoint(rig.graph(), 1);
+    const QPointF to = recordPoint(rig.graph(), 2) + QPointF(0, 40);
+
+    // A rectangle dragged with the left button zooms in; a double-click undoes it.
+    mouse(chart, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    mouse(chart, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    mouse(chart, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    ASSERT_LT(chart->xAxis->range().size(), x.size() / 2);
+    ASSERT_LT(chart->yAxis->range().size(), y.size() / 2);
+    QTest::mouseDClick(chart, Qt::LeftButton, {}, recordPoint(rig.graph(), 1).toPoint());
+    EXPECT_EQ(chart->xAxis->range(), x);
+    EXPECT_EQ(chart->yAxis->range(), y);
+
+    // Panned with the right button, the tool button brings it back.
+    mouse(chart, QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton);
+    mouse(chart, QEvent::MouseMove, to, Qt::NoButton, Qt::RightButton);
+    mouse(chart, QEvent::MouseButtonRelease, to, Qt::RightButton, Qt::NoButton);
+    ASSERT_NE(chart->xAxis->range(), x);
+    QToolButton* whole = rig.graph()->toolButton("ZoomResetButton");
+    EXPECT_EQ(accessibleName(whole), QStringLiteral("Whole tag"));
+    EXPECT_FALSE(whole->toolTip().isEmpty());
+    whole->click();
+    EXPECT_EQ(chart->xAxis->range(), x);
+    EXPECT_EQ(chart->yAxis->range(), y);
+}
+
+TEST(DataGraphPage, AlarmLevelLine)
+{
+    LocaleScope english("en_US");
+    PageRig rig;
+    DataGraphPage* graph = rig.graph();
+    const auto show = [&](const QByteArray& text) {
+        rig.open(rig.file("alarm.txt", text));
+        rig.showGraph();
+        return graph->alarmLine()->visible();
+    };
+    ASSERT_TRUE(show(withAlarm(tag("00:01:00", {0.5, 1.5, 2.5}), "INSTANT", "1.500")));
+    EXPECT_EQ(graph->alarmLine()->point1->value(), 1.5);
+    EXPECT_EQ(graph->alarmLine()->point2->value(), 1.5);
+    EXPECT_TRUE(graph->alarmLabel()->visible());
+    EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 1.500 mg/m3"));
+    // The dashes lie across the plot at the level's height.
+    QCustomPlot* chart = graph->Chart2();
+    const QImage picture = chart->toPixmap().toImage();
+    const int row = int(std::lround(chart->yAxis->coordToPixel(1.5)));
+    int dashes = 0;
+    for (int px = chart->axisRect()->left(); px < chart->axisRect()->right(); ++px) {
+        const QColor c = picture.pixelColor(px, row);
+        if (c.red() > 180 && c.green() > 60 && c.green() < 140 && c.blue() < 60) ++dashes;
+    }
+    EXPECT_GT(dashes, chart->axisRect()->width() / 4);
+
+    // Hidden with the concentration, back with it.
+    graph->GraphDataExecute();
+    EXPECT_FALSE(graph->alarmLine()->visible());
+    EXPECT_FALSE(graph->alarmLabel()->visible());
+    graph->GraphDataExecute();
+    EXPECT_TRUE(graph->alarmLine()->visible());
+
+    {
+        LocaleScope german("de_DE");
+        EXPECT_TRUE(show(withAlarm(tag("00:01:00", {0.5, 1.5}), "STEL", "2.25")));
+        EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 2,250 mg/m3"));
+    }
+    EXPECT_FALSE(show(tag("00:01:00", {0.5, 1.5})));  // OFF
+    EXPECT_FALSE(show(withAlarm(tag("00:01:00", {0.5, 1.5}), "INSTANT", "high")));
+    EXPECT_FALSE(graph->alarmLabel()->visible());
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(DataGraphPage, SaveChartAsImage)
+{
+    PageRig rig;
+    rig.open(rig.file("site7.txt", tag("00:01:00", {0.5, 1.5, 2.5})));
+    rig.showGraph();
+    QAction* save = rig.window->action("GraphSaveImage");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), QString::fromUtf8("Save chart as &image\u2026"));
+
+    const QList<std::pair<QString, QByteArray>> formats = {
+        {"chart.png", "\x89PNG\r\n\x1a\n"}, {"chart.svg", "<svg"}, {"chart.pdf", "%PDF-"}};
+    for (const auto& [name, magic] : formats) {
+        rig.dialogs.saveAnswer = rig.dir.filePath(name);
+        save->trigger();
+        const QByteArray bytes = readFile(rig.dialogs.saveAnswer);
+        EXPECT_TRUE(name.endsWith("svg") ? bytes.contains(magic) : bytes.startsWith(magic))
+            << name.toStdString() << ' ' << bytes.left(16).toStdString();
+    }
+    const FileDialogSetup& setup = rig.dialogs.saveDialogs[0];
+    EXPECT_EQ(setup.fileName, QStringLiteral("site7.png"));
+    EXPECT_EQ(setup.directory, rig.dir.path());
+    EXPECT_EQ(setup.filters,
+              (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)", "PDF document (*.pdf)"}));
+    EXPECT_EQ(QImage::fromData(readFile(rig.dir.filePath("chart.png"))).size(),
+              rig.graph()->Chart2()->size().expandedTo(QSize(800, 500)));
+    EXPECT_TRUE(pdfText(rig.dir.filePath("chart.pdf")).contains(QStringLiteral("Tag# 12")));
+
+    // A name without a suffix is a PNG image; the tool button asks as well.
+    rig.dialogs.saveAnswer = rig.dir.filePath("plain");
+    rig.graph()->toolButton("SaveImageButton")->click();
+    EXPECT_EQ(rig.dialogs.saveDialogs.size(), 4);
+    EXPECT_TRUE(readFile(rig.dir.filePath("plain.png")).startsWith("\x89PNG"));
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+
+    // Another suffix, or a folder that cannot hold the file: said, and nothing written.
+    const QStringList before = QDir(rig.dir.path()).entryList(QDir::Files);
+    for (const QString& path :
+         {rig.dir.filePath("chart.jpg"), rig.dir.filePath("site7.txt/under-a-file.png")}) {
+        rig.dialogs.messages.clear();
+        rig.dialogs.saveAnswer = path;
+        save->trigger();
+        ASSERT_EQ(rig.dialogs.messages.size(), 1) << path.toStdString();
+        EXPECT_TRUE(rig.dialogs.messages[0].startsWith("The chart could not be saved as " + path));
+    }
+    EXPECT_TRUE(rig.dialogs.messages[0].contains("Not a directory"))
+        << rig.dialogs.messages[0].toStdString();
+    EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files), before);
+    EXPECT_TRUE(rig.dialogs.errors.isEmpty());
+}
+
+TEST(DataGraphPage, OneAxisPerSeries)
+{
+    PageRig rig;
+    rig.open(rig.file("axes.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.showGraph();
+    DataGraphPage* graph = rig.graph();
+    QCustomPlot* chart = graph->Chart2();
+    QAction* separate = rig.window->action("GraphSeparateAxes");
+    ASSERT_NE(separate, nullptr);
+    EXPECT_TRUE(separate->isCheckable());
+    EXPECT_FALSE(separate->isChecked());
+    const int axesBefore = chart->axisRect()->axes().size();
+    const QCPRange shared = chart->yAxis->range();
+
+    // Zoomed in time, then one axis per series: the time stays, each value axis
+    // holds its own series.
+    chart->xAxis->setRange(chart->xAxis->range().lower, chart->xAxis->range().center());
+    const QCPRange time = chart->xAxis->range();
+    separate->trigger();
+    EXPECT_EQ(chart->xAxis->range(), time);
+    QSet<QCPAxis*> axes;
+    for (int s = 0; s < kSeriesCount; ++s) {
+        QCPGraph* g = graph->series(static_cast<GraphSeries>(s));
+        QCPAxis* a = g->valueAxis();
+        axes << a;
+        EXPECT_TRUE(a->visible()) << s;
+        EXPECT_EQ(a->label(), g->name()) << s;
+        bool found = false;
+        const QCPRange values = g->getValueRange(found);
+        EXPECT_TRUE(a->range().contains(values.lower) && a->range().contains(values.upper)) << s;
+        // The series fills most of its axis.
+        EXPECT_GT(values.size() + 1, a->range().size() * 0.4) << s;
+    }
+    EXPECT_EQ(axes.size(), kSeriesCount);
+    EXPECT_EQ(graph->valueAxis(SeriesData), chart->yAxis);
+    EXPECT_EQ(graph->valueAxis(SeriesTemp), chart->yAxis2);
+    EXPECT_EQ(graph->valueAxis(SeriesHumidity)->axisType(), QCPAxis::atLeft);
+    EXPECT_EQ(graph->valueAxis(SeriesPressure)->axisType(), QCPAxis::atRight);
+    // A rebuild keeps the layout; a hidden series' axis goes with it.
+    graph->GraphHumidityExecute();
+    EXPECT_FALSE(graph->valueAxis(SeriesHumidity)->visible());
+    EXPECT_TRUE(graph->valueAxis(SeriesPressure)->visible());
+    graph->GraphHumidityExecute();
+
+    // The whole tag again restores every axis.
+    QCPAxis* pressure = graph->valueAxis(SeriesPressure);
+    const QCPRange pressureRange = pressure->range();
+    pressure->setRange(0, 10);
+    graph->toolButton("ZoomResetButton")->click();
+    EXPECT_EQ(pressure->range(), pressureRange);
+
+    separate->trigger();
+    EXPECT_EQ(chart->axisRect()->axes().size(), axesBefore);
+    for (int s = 0; s < kSeriesCount; ++s)
+        EXPECT_EQ(graph->valueAxis(static_cast<GraphSeries>(s)), chart->yAxis) << s;
+    EXPECT_FALSE(chart->yAxis2->visible());
+    EXPECT_TRUE(chart->yAxis->label().isEmpty());
+    EXPECT_EQ(chart->yAxis->range(), shared);
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(DataPrinting, ExposureSummaryBelowTheChart)
+{
+    PageRig rig;
+    rig.open(rig.file("print.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.showGraph();
+    rig.graph()->toolButton("ExposureSummaryButton")->click();
+    ExposureWindow* w = rig.graph()->exposureWindow();
+    QPushButton* print = w->PrintButton();
+    EXPECT_EQ(accessibleName(print), QString::fromUtf8("Print\u2026"));
+
+    // Cancelled: nothing printed.
+    print->click();
+    EXPECT_EQ(rig.dialogs.printDialogs, 1);
+
+    const QString pdf = rig.dir.filePath("summary.pdf");
+    rig.dialogs.printToPdf = pdf;
+    print->click();
+    const QString text = pdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("Tag# 12"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Exposure summary of the whole tag")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Records: 4 (header announces 4)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("8-hour TWA: 0.0167 mg/m3")));
+    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_TRUE(landscape(pdfInfo(pdf)));
+    w->close();
+
+    // A text longer than the page goes on over the next, every line of it.
+    QStringList lines;
+    for (int i = 1; i <= 120; ++i)
+        lines << QStringLiteral("summary line %1").arg(i);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString longer = rig.dir.filePath("longer.pdf");
+    printer.setOutputFileName(longer);
+    rig.graph()->printChartWithText(printer, lines.join('\n'));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_GE(pdfPages(longer), 2);
+    const QString all = pdfText(longer);
+    EXPECT_TRUE(all.contains(QStringLiteral("summary line 1\n")));
+    EXPECT_TRUE(all.contains(QStringLiteral("summary line 120")));
 }
 
 TEST(DataPrinting, TextAndChartToPdf)
