@@ -34,9 +34,11 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     copy_ = nameControl(new QPushButton(QStringLiteral("&Copy")), "ExposureCopy");
     print_ = nameControl(new QPushButton(QStringLiteral("&Print\u2026")), "ExposurePrint");
     print_->setToolTip(QStringLiteral("Print the chart with this summary below it"));
+    // Enter copies, as it did before there was a Print button.
+    print_->setAutoDefault(false);
     auto* close = nameControl(new QPushButton(QStringLiteral("Close")), "ExposureClose");
-    row->addWidget(print_);
     row->addWidget(copy_);
+    row->addWidget(print_);
     row->addWidget(close);
     layout->addLayout(row);
     resize(760, 440);
