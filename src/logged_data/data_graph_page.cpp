@@ -312,7 +312,7 @@ void DataGraphPage::buildChart()
     alarmFont.setPixelSize(12);
     alarmLabel_->setFont(alarmFont);
     alarmLabel_->setColor(kAlarmColour.darker(120));
-    alarmLabel_->setBrush(QColor(255, 255, 255, 210));
+    alarmLabel_->setBrush(QColor(255, 255, 255, 235));
     alarmLabel_->setPadding(QMargins(3, 1, 3, 1));
     alarmLabel_->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
     alarmLabel_->position->setAxes(chart_->xAxis, chart_->yAxis);
@@ -335,7 +335,8 @@ void DataGraphPage::buildChart()
     tracer_ = new QCPItemStraightLine(chart_);
     tracer_->setObjectName(QStringLiteral("ReadoutLine"));
     tracer_->setLayer(readoutLayer_);
-    tracer_->setPen(QPen(QColor(90, 90, 90), 1, Qt::DotLine));
+    // Solid, unlike the dotted grid lines it often falls on.
+    tracer_->setPen(QPen(QColor(0, 0, 0, 140), 1));
     for (QCPItemPosition* end : {tracer_->point1, tracer_->point2})
         end->setTypeY(QCPItemPosition::ptAxisRectRatio);
     tracer_->setVisible(false);

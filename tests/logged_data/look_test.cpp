@@ -1,15 +1,17 @@
 // The logged-data pages at the smallest window size and at a comfortable one.
-// Set NESMO_SCREENSHOT_DIR to keep pictures of them.
+// Set NESMO_SCREENSHOT_DIR (or NESMO_SHOTS) to keep pictures of them.
 #include <gtest/gtest.h>
 
 #include <qcustomplot.h>
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
+#include "logged_data/exposure_window.h"
 #include "shell/main_window.h"
 #include "support/test_support.h"
 
@@ -18,7 +20,8 @@ namespace {
 
 void keepPicture(QWidget* window, const QString& name)
 {
-    const QByteArray dir = qgetenv("NESMO_SCREENSHOT_DIR");
+    QByteArray dir = qgetenv("NESMO_SCREENSHOT_DIR");
+    if (dir.isEmpty()) dir = qgetenv("NESMO_SHOTS");
     if (dir.isEmpty()) return;
     QDir().mkpath(QString::fromLocal8Bit(dir));
     window->grab().save(QString::fromLocal8Bit(dir) + '/' + name);
@@ -90,6 +93,71 @@ TEST(LoggedDataLook, TagPanelTextAndGraph)
         graph->Chart2()->yAxis->setRange(0, 40);
         graph->Chart2()->replot();
         keepPicture(&window, QStringLiteral("graph-zoomed") + suffix);
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+    }
+}
+
+// The sample tag's graph with its alarm on, the read-out of its highest record,
+// one axis per series, and the exposure summary window.
+TEST(LoggedDataLook, ChartWithAlarmReadoutAndItsOwnAxes)
+{
+    QByteArray tag = readFile(QStringLiteral(NESMO_TEST_DATA "/samples/dump-tag9.scratch.txt"));
+    tag.replace("\"ALARM  \", \"OFF\"", "\"ALARM  \", \"INSTANT\"");
+    tag.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", 5.000");
+    for (const QSize size : {QSize(600, 460), QSize(900, 700)}) {
+        QTemporaryDir dir;
+        AppState state;
+        ScriptedDialogs dialogs;
+        MainWindow window(state, dialogs, dir.filePath("NesmoComm.INI"), {});
+        window.resize(size);
+        window.show();
+        waitUntil([&] { return window.isVisible(); });
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const QString suffix = QStringLiteral("-%1x%2.png").arg(size.width()).arg(size.height());
+        window.dataTextPage()->setTextBytes(tag);
+        state.GraphStale = true;
+        window.ViewGraphExecute();
+        QCoreApplication::processEvents();
+        DataGraphPage* graph = window.dataGraphPage();
+        QCustomPlot* chart = graph->Chart2();
+
+        // The mouse on the fifth record, the highest.
+        const double key = graph->series(SeriesData)->data()->at(4)->key;
+        const QPointF at(std::round(chart->xAxis->coordToPixel(key)),
+                         chart->axisRect()->rect().center().y());
+        QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(chart, &move);
+        QLabel* readout = graph->readout();
+        ASSERT_TRUE(readout->text().contains(QStringLiteral("12")));
+        // The read-out shows whole where the window has room for it.
+        if (size.width() >= 900) {
+            EXPECT_LE(readout->fontMetrics().horizontalAdvance(readout->text()), readout->width());
+        }
+        ASSERT_TRUE(graph->alarmLabel()->visible());
+        const QRect plot = chart->axisRect()->rect();
+        EXPECT_TRUE(plot.contains(graph->alarmLabel()->topLeft->pixelPosition().toPoint()));
+        EXPECT_TRUE(plot.contains(graph->alarmLabel()->bottomRight->pixelPosition().toPoint()));
+        EXPECT_TRUE(unreadableControls(graph).isEmpty())
+            << unreadableControls(graph).join('\n').toStdString();
+        keepPicture(&window, QStringLiteral("graph-alarm-readout") + suffix);
+
+        // Four axes still leave most of the chart's width to the plot.
+        window.action("GraphSeparateAxes")->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_GT(chart->axisRect()->width(), chart->width() / 2) << size.width();
+        keepPicture(&window, QStringLiteral("graph-separate-axes") + suffix);
+        window.action("GraphSeparateAxes")->trigger();
+
+        graph->toolButton("ExposureSummaryButton")->click();
+        ExposureWindow* summary = graph->exposureWindow();
+        QCoreApplication::processEvents();
+        expectButtonsFit(summary);
+        EXPECT_TRUE(unreadableControls(summary).isEmpty())
+            << unreadableControls(summary).join('\n').toStdString();
+        keepPicture(summary, QStringLiteral("exposure-window") + suffix);
+        summary->close();
         EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
     }
 }

@@ -713,6 +713,8 @@ TEST(DataGraphPage, SaveChartAsImage)
         const QByteArray bytes = readFile(rig.dialogs.saveAnswer);
         EXPECT_TRUE(name.endsWith("svg") ? bytes.contains(magic) : bytes.startsWith(magic))
             << name.toStdString() << ' ' << bytes.left(16).toStdString();
+        if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
+            QFile::copy(rig.dialogs.saveAnswer, QString::fromLocal8Bit(shots) + "/saved-" + name);
     }
     const FileDialogSetup& setup = rig.dialogs.saveDialogs[0];
     EXPECT_EQ(setup.fileName, QStringLiteral("site7.png"));
@@ -831,6 +833,8 @@ TEST(DataPrinting, ExposureSummaryBelowTheChart)
     EXPECT_TRUE(text.contains(QStringLiteral("8-hour TWA: 0.0167 mg/m3")));
     EXPECT_EQ(pdfPages(pdf), 1);
     EXPECT_TRUE(landscape(pdfInfo(pdf)));
+    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
+        QFile::copy(pdf, QString::fromLocal8Bit(shots) + "/exposure-summary-print.pdf");
     w->close();
 
     // A text longer than the page goes on over the next, every line of it.
