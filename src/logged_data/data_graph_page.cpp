@@ -568,8 +568,10 @@ void DataGraphPage::draw(const GraphData& data)
 
 void DataGraphPage::drawAlarm(const GraphData& data)
 {
+    // A level no instrument reading comes near is not drawn, as such values are not.
+    constexpr double kLargest = 1e12;
     const TagAlarm& alarm = data.header.alarm;
-    const bool shown = alarm.on && alarm.levelRead && std::isfinite(alarm.level) &&
+    const bool shown = alarm.on && alarm.levelRead && std::fabs(alarm.level) <= kLargest &&
                        !data.values[SeriesData].isEmpty();
     alarmLine_->setVisible(shown);
     alarmLabel_->setVisible(shown);

@@ -98,8 +98,7 @@ QByteArray tag(const QByteArray& period, const QList<double>& concentrations,
 QByteArray withAlarm(QByteArray tag, const QByteArray& setting, const QByteArray& level)
 {
     tag.replace("\"ALARM  \", \"OFF\"", "\"ALARM  \", \"" + setting + '"');
-    tag.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", " + level);
-    return tag;
+    return tag.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", " + level);
 }
 
 // Numbers in this locale while it lives.
@@ -112,21 +111,18 @@ struct LocaleScope {
     QLocale before;
 };
 
-void mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button = Qt::NoButton,
-           Qt::MouseButtons held = Qt::NoButton)
-{
-    QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &e);
-}
-
-// The pixel of a record's time, halfway up the plot.
-QPointF recordPoint(DataGraphPage* graph, int record, double towardsNext = 0)
+// The mouse moved to the pixel of a record's time (or a share of the way to the
+// next), halfway up the plot.
+void moveToRecord(DataGraphPage* graph, int record, double towardsNext = 0)
 {
     QCustomPlot* chart = graph->Chart2();
     const auto key = [&](int i) { return (graph->series(SeriesData)->data()->begin() + i)->key; };
     const double k = key(record) + towardsNext * (key(record + 1) - key(record));
-    return QPointF(std::round(chart->xAxis->coordToPixel(k)),
-                   chart->axisRect()->rect().center().y());
+    const QPointF at(std::round(chart->xAxis->coordToPixel(k)),
+                     chart->axisRect()->rect().center().y());
+    QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(chart, &move);
 }
 
 QString accessibleName(QWidget* w)
@@ -156,13 +152,6 @@ bool landscape(const QString& info)
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
     return m.hasMatch() && m.captured(1).toDouble() > m.captured(2).toDouble();
-}
-
-int pdfPages(const QString& path)
-{
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(pdfInfo(path));
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
 TEST(DataTextPage, OpenAndSaveAs)
@@ -574,82 +563,38 @@ TEST(DataGraphPage, ReadoutOfTheRecordUnderTheMouse)
     LocaleScope english("en_US");
     PageRig rig;
     QByteArray text = tag("00:01:00", {0.5, 1.5, 2.5});
-    // The third record's temperature cannot be read, nor anything after it.
-    text.replace("2.50,  21.5", "2.50,  abc");
+    text.replace("2.50,  21.5", "2.50,  abc");  // the rest of that record cannot be read
     rig.open(rig.file("readout.txt", text));
     rig.showGraph();
     DataGraphPage* graph = rig.graph();
-    QCustomPlot* chart = graph->Chart2();
     QLabel* readout = graph->readout();
-    const auto readAt = [&](QPointF at) {
-        mouse(chart, QEvent::MouseMove, at);
+    const auto readAt = [&](int record, double towardsNext = 0) {
+        moveToRecord(graph, record, towardsNext);
         EXPECT_EQ(accessibleName(readout), readout->text());
         return readout->text();
     };
-
     const QString second = QString::fromUtf8(
         "2005-03-15 10:02:00  Concentration 1.500 mg/m3; T 21.5 \u00B0C; RH 40 %; Pa 760 mmHg");
-    EXPECT_EQ(readAt(recordPoint(graph, 1)), second);
-    EXPECT_TRUE(graph->tracer()->visible());
+    EXPECT_EQ(readAt(1), second);
     EXPECT_EQ(graph->tracer()->point1->key(), graph->series(SeriesData)->data()->at(1)->key);
-    EXPECT_EQ(readAt(recordPoint(graph, 2)),
-              QStringLiteral("2005-03-15 10:03:00  Concentration 2.500 mg/m3; T unreadable; RH "
-                             "unreadable; Pa unreadable"));
+    EXPECT_EQ(readAt(2), QStringLiteral("2005-03-15 10:03:00  Concentration 2.500 mg/m3; T "
+                                        "unreadable; RH unreadable; Pa unreadable"));
     // With steps a record is the level up to its time; with lines the nearest counts.
-    EXPECT_EQ(readAt(recordPoint(graph, 0, 0.25)), second);
+    EXPECT_EQ(readAt(0, 0.25), second);
     graph->GraphStepExecute();
-    EXPECT_TRUE(readAt(recordPoint(graph, 0, 0.25)).startsWith("2005-03-15 10:01:00"));
+    EXPECT_TRUE(readAt(0, 0.25).startsWith("2005-03-15 10:01:00"));
 
-    // Leaving the chart, or the plot area, clears it.
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(chart, &leave);
+    QCoreApplication::sendEvent(graph->Chart2(), &leave);
     EXPECT_TRUE(readout->text().isEmpty());
     EXPECT_FALSE(graph->tracer()->visible());
-    readAt(recordPoint(graph, 1));
-    EXPECT_TRUE(readAt(QPointF(2, 2)).isEmpty());
 
-    // Only the series shown; numbers as the user writes them.
+    // Only the series shown, numbers as the user writes them.
     graph->GraphTempExecute();
     graph->GraphHumidityExecute();
-    {
-        LocaleScope german("de_DE");
-        EXPECT_EQ(readAt(recordPoint(graph, 1)),
-                  QStringLiteral("2005-03-15 10:02:00  Concentration 1,500 mg/m3; Pa 760 mmHg"));
-    }
-}
-
-TEST(DataGraphPage, DoubleClickAndWholeTagUndoAZoom)
-{
-    PageRig rig;
-    rig.open(rig.file("zoom.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
-    rig.showGraph();
-    QCustomPlot* chart = rig.graph()->Chart2();
-    const QCPRange x = chart->xAxis->range();
-    const QCPRange y = chart->yAxis->range();
-    const QPointF from = recordPoint(rig.graph(), 1);
-    const QPointF to = recordPoint(rig.graph(), 2) + QPointF(0, 40);
-
-    // A rectangle dragged with the left button zooms in; a double-click undoes it.
-    mouse(chart, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    mouse(chart, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    mouse(chart, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    ASSERT_LT(chart->xAxis->range().size(), x.size() / 2);
-    ASSERT_LT(chart->yAxis->range().size(), y.size() / 2);
-    QTest::mouseDClick(chart, Qt::LeftButton, {}, recordPoint(rig.graph(), 1).toPoint());
-    EXPECT_EQ(chart->xAxis->range(), x);
-    EXPECT_EQ(chart->yAxis->range(), y);
-
-    // Panned with the right button, the tool button brings it back.
-    mouse(chart, QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton);
-    mouse(chart, QEvent::MouseMove, to, Qt::NoButton, Qt::RightButton);
-    mouse(chart, QEvent::MouseButtonRelease, to, Qt::RightButton, Qt::NoButton);
-    ASSERT_NE(chart->xAxis->range(), x);
-    QToolButton* whole = rig.graph()->toolButton("ZoomResetButton");
-    EXPECT_EQ(accessibleName(whole), QStringLiteral("Whole tag"));
-    EXPECT_FALSE(whole->toolTip().isEmpty());
-    whole->click();
-    EXPECT_EQ(chart->xAxis->range(), x);
-    EXPECT_EQ(chart->yAxis->range(), y);
+    LocaleScope german("de_DE");
+    EXPECT_EQ(readAt(1),
+              QStringLiteral("2005-03-15 10:02:00  Concentration 1,500 mg/m3; Pa 760 mmHg"));
 }
 
 TEST(DataGraphPage, AlarmLevelLine)
@@ -657,42 +602,26 @@ TEST(DataGraphPage, AlarmLevelLine)
     LocaleScope english("en_US");
     PageRig rig;
     DataGraphPage* graph = rig.graph();
-    const auto show = [&](const QByteArray& text) {
+    const auto shown = [&](const QByteArray& text) {
         rig.open(rig.file("alarm.txt", text));
         rig.showGraph();
+        EXPECT_EQ(graph->alarmLabel()->visible(), graph->alarmLine()->visible());
         return graph->alarmLine()->visible();
     };
-    ASSERT_TRUE(show(withAlarm(tag("00:01:00", {0.5, 1.5, 2.5}), "INSTANT", "1.500")));
-    EXPECT_EQ(graph->alarmLine()->point1->value(), 1.5);
-    EXPECT_EQ(graph->alarmLine()->point2->value(), 1.5);
-    EXPECT_TRUE(graph->alarmLabel()->visible());
+    ASSERT_TRUE(shown(withAlarm(tag("00:01:00", {0.5, 1.5, 2.5}), "INSTANT", "1.500")));
     EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 1.500 mg/m3"));
-    // The dashes lie across the plot at the level's height.
-    QCustomPlot* chart = graph->Chart2();
-    const QImage picture = chart->toPixmap().toImage();
-    const int row = int(std::lround(chart->yAxis->coordToPixel(1.5)));
-    int dashes = 0;
-    for (int px = chart->axisRect()->left(); px < chart->axisRect()->right(); ++px) {
-        const QColor c = picture.pixelColor(px, row);
-        if (c.red() > 180 && c.green() > 60 && c.green() < 140 && c.blue() < 60) ++dashes;
-    }
-    EXPECT_GT(dashes, chart->axisRect()->width() / 4);
-
-    // Hidden with the concentration, back with it.
-    graph->GraphDataExecute();
+    EXPECT_EQ(graph->alarmLine()->point1->value(), 1.5);
+    graph->GraphDataExecute();  // the concentration hidden
     EXPECT_FALSE(graph->alarmLine()->visible());
-    EXPECT_FALSE(graph->alarmLabel()->visible());
-    graph->GraphDataExecute();
-    EXPECT_TRUE(graph->alarmLine()->visible());
-
     {
         LocaleScope german("de_DE");
-        EXPECT_TRUE(show(withAlarm(tag("00:01:00", {0.5, 1.5}), "STEL", "2.25")));
-        EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 2,250 mg/m3"));
+        graph->GraphDataExecute();
+        EXPECT_TRUE(graph->alarmLine()->visible());
+        EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 1,500 mg/m3"));
     }
-    EXPECT_FALSE(show(tag("00:01:00", {0.5, 1.5})));  // OFF
-    EXPECT_FALSE(show(withAlarm(tag("00:01:00", {0.5, 1.5}), "INSTANT", "high")));
-    EXPECT_FALSE(graph->alarmLabel()->visible());
+    EXPECT_FALSE(shown(tag("00:01:00", {0.5, 1.5})));  // OFF
+    EXPECT_FALSE(shown(withAlarm(tag("00:01:00", {0.5, 1.5}), "STEL", "high")));
+    EXPECT_FALSE(shown(withAlarm(tag("00:01:00", {0.5, 1.5}), "ON", "1e300")));
     EXPECT_TRUE(rig.dialogs.messages.isEmpty());
 }
 
@@ -702,103 +631,79 @@ TEST(DataGraphPage, SaveChartAsImage)
     rig.open(rig.file("site7.txt", tag("00:01:00", {0.5, 1.5, 2.5})));
     rig.showGraph();
     QAction* save = rig.window->action("GraphSaveImage");
-    ASSERT_NE(save, nullptr);
-    EXPECT_EQ(save->text(), QString::fromUtf8("Save chart as &image\u2026"));
-
-    const QList<std::pair<QString, QByteArray>> formats = {
-        {"chart.png", "\x89PNG\r\n\x1a\n"}, {"chart.svg", "<svg"}, {"chart.pdf", "%PDF-"}};
-    for (const auto& [name, magic] : formats) {
+    for (const auto& [name, magic] : QList<std::pair<QString, QByteArray>>{
+             {"chart.png", "\x89PNG\r\n\x1a\n"}, {"chart.svg", "<svg"}, {"chart.pdf", "%PDF-"}}) {
         rig.dialogs.saveAnswer = rig.dir.filePath(name);
         save->trigger();
         const QByteArray bytes = readFile(rig.dialogs.saveAnswer);
         EXPECT_TRUE(name.endsWith("svg") ? bytes.contains(magic) : bytes.startsWith(magic))
-            << name.toStdString() << ' ' << bytes.left(16).toStdString();
-        if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
-            QFile::copy(rig.dialogs.saveAnswer, QString::fromLocal8Bit(shots) + "/saved-" + name);
+            << name.toStdString();
     }
-    const FileDialogSetup& setup = rig.dialogs.saveDialogs[0];
-    EXPECT_EQ(setup.fileName, QStringLiteral("site7.png"));
-    EXPECT_EQ(setup.directory, rig.dir.path());
-    EXPECT_EQ(setup.filters,
-              (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)", "PDF document (*.pdf)"}));
-    EXPECT_EQ(QImage::fromData(readFile(rig.dir.filePath("chart.png"))).size(),
-              rig.graph()->Chart2()->size().expandedTo(QSize(800, 500)));
+    // The chart's texts at their size: the title is whole.
     EXPECT_TRUE(pdfText(rig.dir.filePath("chart.pdf")).contains(QStringLiteral("Tag# 12")));
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].fileName, QStringLiteral("site7.png"));
 
-    // A name without a suffix is a PNG image; the tool button asks as well.
-    rig.dialogs.saveAnswer = rig.dir.filePath("plain");
-    rig.graph()->toolButton("SaveImageButton")->click();
+    rig.graph()->toolButton("SaveImageButton")->click();  // asks as well
     EXPECT_EQ(rig.dialogs.saveDialogs.size(), 4);
-    EXPECT_TRUE(readFile(rig.dir.filePath("plain.png")).startsWith("\x89PNG"));
-    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
 
     // Another suffix, or a folder that cannot hold the file: said, and nothing written.
     const QStringList before = QDir(rig.dir.path()).entryList(QDir::Files);
-    for (const QString& path :
-         {rig.dir.filePath("chart.jpg"), rig.dir.filePath("site7.txt/under-a-file.png")}) {
-        rig.dialogs.messages.clear();
-        rig.dialogs.saveAnswer = path;
+    for (const char* name : {"chart.jpg", "site7.txt/under-a-file.png"}) {
+        rig.dialogs.saveAnswer = rig.dir.filePath(name);
         save->trigger();
-        ASSERT_EQ(rig.dialogs.messages.size(), 1) << path.toStdString();
-        EXPECT_TRUE(rig.dialogs.messages[0].startsWith("The chart could not be saved as " + path));
+        EXPECT_TRUE(rig.dialogs.messages.value(0).startsWith("The chart could not be saved as " +
+                                                             rig.dialogs.saveAnswer))
+            << name;
+        rig.dialogs.messages.clear();
     }
-    EXPECT_TRUE(rig.dialogs.messages[0].contains("Not a directory"))
-        << rig.dialogs.messages[0].toStdString();
     EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files), before);
-    EXPECT_TRUE(rig.dialogs.errors.isEmpty());
 }
 
-TEST(DataGraphPage, OneAxisPerSeries)
+TEST(DataGraphPage, WholeTagAndOneAxisPerSeries)
 {
     PageRig rig;
     rig.open(rig.file("axes.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
     rig.showGraph();
     DataGraphPage* graph = rig.graph();
     QCustomPlot* chart = graph->Chart2();
-    QAction* separate = rig.window->action("GraphSeparateAxes");
-    ASSERT_NE(separate, nullptr);
-    EXPECT_TRUE(separate->isCheckable());
-    EXPECT_FALSE(separate->isChecked());
-    const int axesBefore = chart->axisRect()->axes().size();
-    const QCPRange shared = chart->yAxis->range();
-
-    // Zoomed in time, then one axis per series: the time stays, each value axis
-    // holds its own series.
-    chart->xAxis->setRange(chart->xAxis->range().lower, chart->xAxis->range().center());
     const QCPRange time = chart->xAxis->range();
-    separate->trigger();
+    const QCPRange shared = chart->yAxis->range();
+    const int axesBefore = chart->axisRect()->axes().size();
+
+    // Zoomed, a double-click shows the whole tag again.
+    chart->xAxis->setRange(time.lower, time.center());
+    chart->yAxis->setRange(1, 2);
+    QTest::mouseDClick(chart, Qt::LeftButton, {}, chart->axisRect()->rect().center());
     EXPECT_EQ(chart->xAxis->range(), time);
+    EXPECT_EQ(chart->yAxis->range(), shared);
+
+    // One axis per series: each series fills most of its own axis.
+    QAction* separate = rig.window->action("GraphSeparateAxes");
+    EXPECT_FALSE(separate->isChecked());
+    separate->trigger();
     QSet<QCPAxis*> axes;
     for (int s = 0; s < kSeriesCount; ++s) {
         QCPGraph* g = graph->series(static_cast<GraphSeries>(s));
         QCPAxis* a = g->valueAxis();
         axes << a;
-        EXPECT_TRUE(a->visible()) << s;
-        EXPECT_EQ(a->label(), g->name()) << s;
+        EXPECT_TRUE(a->visible() && a->label() == g->name()) << s;
         bool found = false;
         const QCPRange values = g->getValueRange(found);
         EXPECT_TRUE(a->range().contains(values.lower) && a->range().contains(values.upper)) << s;
-        // The series fills most of its axis.
         EXPECT_GT(values.size() + 1, a->range().size() * 0.4) << s;
     }
     EXPECT_EQ(axes.size(), kSeriesCount);
-    EXPECT_EQ(graph->valueAxis(SeriesData), chart->yAxis);
-    EXPECT_EQ(graph->valueAxis(SeriesTemp), chart->yAxis2);
-    EXPECT_EQ(graph->valueAxis(SeriesHumidity)->axisType(), QCPAxis::atLeft);
-    EXPECT_EQ(graph->valueAxis(SeriesPressure)->axisType(), QCPAxis::atRight);
-    // A rebuild keeps the layout; a hidden series' axis goes with it.
-    graph->GraphHumidityExecute();
-    EXPECT_FALSE(graph->valueAxis(SeriesHumidity)->visible());
-    EXPECT_TRUE(graph->valueAxis(SeriesPressure)->visible());
-    graph->GraphHumidityExecute();
-
-    // The whole tag again restores every axis.
+    // The tool button restores every axis.
     QCPAxis* pressure = graph->valueAxis(SeriesPressure);
     const QCPRange pressureRange = pressure->range();
     pressure->setRange(0, 10);
-    graph->toolButton("ZoomResetButton")->click();
+    QToolButton* whole = graph->toolButton("ZoomResetButton");
+    EXPECT_EQ(accessibleName(whole), QStringLiteral("Whole tag"));
+    whole->click();
     EXPECT_EQ(pressure->range(), pressureRange);
 
+    // Off: the one shared axis, as before.
     separate->trigger();
     EXPECT_EQ(chart->axisRect()->axes().size(), axesBefore);
     for (int s = 0; s < kSeriesCount; ++s)
@@ -806,7 +711,6 @@ TEST(DataGraphPage, OneAxisPerSeries)
     EXPECT_FALSE(chart->yAxis2->visible());
     EXPECT_TRUE(chart->yAxis->label().isEmpty());
     EXPECT_EQ(chart->yAxis->range(), shared);
-    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
 }
 
 TEST(DataPrinting, ExposureSummaryBelowTheChart)
@@ -815,40 +719,32 @@ TEST(DataPrinting, ExposureSummaryBelowTheChart)
     rig.open(rig.file("print.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
     rig.showGraph();
     rig.graph()->toolButton("ExposureSummaryButton")->click();
-    ExposureWindow* w = rig.graph()->exposureWindow();
-    QPushButton* print = w->PrintButton();
+    QPushButton* print = rig.graph()->exposureWindow()->PrintButton();
     EXPECT_EQ(accessibleName(print), QString::fromUtf8("Print\u2026"));
-
-    // Cancelled: nothing printed.
-    print->click();
-    EXPECT_EQ(rig.dialogs.printDialogs, 1);
-
     const QString pdf = rig.dir.filePath("summary.pdf");
     rig.dialogs.printToPdf = pdf;
     print->click();
     const QString text = pdfText(pdf).simplified();
     EXPECT_TRUE(text.contains(QStringLiteral("Tag# 12"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Exposure summary of the whole tag")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Records: 4 (header announces 4)")));
     EXPECT_TRUE(text.contains(QStringLiteral("8-hour TWA: 0.0167 mg/m3")));
-    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_TRUE(pdfInfo(pdf).contains(QStringLiteral("Pages:           1")));
     EXPECT_TRUE(landscape(pdfInfo(pdf)));
     if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
         QFile::copy(pdf, QString::fromLocal8Bit(shots) + "/exposure-summary-print.pdf");
-    w->close();
 
-    // A text longer than the page goes on over the next, every line of it.
+    // A text longer than the page goes on over the next, every line of it, on any printer.
     QStringList lines;
     for (int i = 1; i <= 120; ++i)
         lines << QStringLiteral("summary line %1").arg(i);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString longer = rig.dir.filePath("longer.pdf");
-    printer.setOutputFileName(longer);
+    printer.setOutputFileName(rig.dir.filePath("longer.pdf"));
     rig.graph()->printChartWithText(printer, lines.join('\n'));
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
-    EXPECT_GE(pdfPages(longer), 2);
-    const QString all = pdfText(longer);
+    EXPECT_FALSE(pdfInfo(printer.outputFileName()).contains(QStringLiteral("Pages:           1")));
+    const QString all = pdfText(printer.outputFileName());
+    EXPECT_TRUE(all.contains(QStringLiteral("Tag# 12")));  // the chart's texts at their size
     EXPECT_TRUE(all.contains(QStringLiteral("summary line 1\n")));
     EXPECT_TRUE(all.contains(QStringLiteral("summary line 120")));
 }

@@ -152,29 +152,13 @@ TEST(TagReader, HeaderValueWindow)
 
 TEST(TagReader, AlarmSettingAndLevel)
 {
-    const auto alarm = [](const QByteArray& setting, const QByteArray& level) {
-        QByteArray text = tagText("10:00:00", "15-Mar-2005", "00:01:00", plainRecords(1));
-        text.replace("\"ALARM  \", \"OFF\"", "\"ALARM  \", " + setting);
-        text.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", " + level);
-        return readTagHeader(text).alarm;
-    };
-    const TagAlarm instant = alarm("\"INSTANT\"", "1.500\r");
-    EXPECT_TRUE(instant.on);
-    EXPECT_EQ(instant.setting, QByteArray("INSTANT"));
-    EXPECT_TRUE(instant.levelRead);
-    EXPECT_EQ(instant.level, 1.5);
-    // Unquoted and in any case: on for anything but OFF.
-    EXPECT_TRUE(alarm("stel", "2").on);
-    EXPECT_FALSE(alarm(" \"off\" ", "2").on);
-    EXPECT_FALSE(alarm("\"\"", "2").on);
-    const TagAlarm unreadable = alarm("\"ON\"", "\"high\"");
-    EXPECT_TRUE(unreadable.on);
-    EXPECT_FALSE(unreadable.levelRead);
-    EXPECT_TRUE(std::isnan(unreadable.level));
-    // Without its lines there is no alarm, and the level is not taken from elsewhere.
-    const TagHeader none = readTagHeader("\"Errors\", 1.000\n");
-    EXPECT_FALSE(none.alarm.on);
-    EXPECT_FALSE(none.alarm.levelRead);
+    const TagAlarm stel = readTagAlarm("\"ALARM  \", stel\r\n\"ALARM_LEVEL\", 2.5\r\n");
+    EXPECT_TRUE(stel.on && stel.levelRead && stel.level == 2.5);
+    EXPECT_FALSE(readTagAlarm("\"ALARM  \", \"off\"\n").on);
+    // Without its line the level is not taken from elsewhere in the text.
+    const TagAlarm none = readTagAlarm("\"ALARM  \", \"ON\"\n\"Errors\", 1.000\n");
+    EXPECT_TRUE(none.on);
+    EXPECT_FALSE(none.levelRead);
 }
 
 TEST(TagReader, MissingTagNumberIsReportedOnceAndTheRecordsStillDraw)
