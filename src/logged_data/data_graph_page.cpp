@@ -3,13 +3,22 @@
 #include "logged_data/exposure_window.h"
 
 #include <qcustomplot.h>
+#include <QBuffer>
+#include <QFileInfo>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSvgGenerator>
+#include <QTextLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
+#include "core/save_file.h"
 #include "link/commands.h"
 #include "logged_data/data_text_page.h"
+#include "logged_data/exposure.h"
 #include "widgets/control_names.h"
 #include "widgets/run_guarded.h"
 #include "widgets/tool_icons.h"
@@ -55,6 +64,77 @@ const OptionLook kOptions[6] = {
     {"StepGraph1", "&Steps", true, "ToolButtonStep", "Step  function /Connect points"},
 };
 
+// How the read-out names each series and how many decimals its values get (as
+// in the exposure summary).
+struct ReadoutLook {
+    const char* label;
+    int decimals;
+};
+const ReadoutLook kReadout[kSeriesCount] = {{"Concentration", 3}, {"T", 1}, {"RH", 0}, {"Pa", 0}};
+
+const QColor kAlarmColour(215, 95, 0);
+
+// The small pictures of the "Whole tag" and "Save chart as image" buttons.
+QIcon wholeTagIcon()
+{
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(50, 50, 50), 1.6));
+    p.drawLine(QPointF(2.5, 4), QPointF(2.5, 16));
+    p.drawLine(QPointF(17.5, 4), QPointF(17.5, 16));
+    p.drawLine(QPointF(5, 10), QPointF(15, 10));
+    p.setBrush(QColor(50, 50, 50));
+    p.drawPolygon(QPolygonF({QPointF(5, 10), QPointF(8.5, 7), QPointF(8.5, 13)}));
+    p.drawPolygon(QPolygonF({QPointF(15, 10), QPointF(11.5, 7), QPointF(11.5, 13)}));
+    return QIcon(pixmap);
+}
+
+QIcon chartImageIcon()
+{
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(70, 70, 70), 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(2.5, 3.5, 15, 13));
+    p.setPen(QPen(QColor(0, 0, 220), 1.6));
+    p.drawPolyline(QPolygonF({QPointF(4, 14), QPointF(8, 9), QPointF(11, 12), QPointF(16, 6)}));
+    return QIcon(pixmap);
+}
+
+// A series' range with a twentieth of its size either side; a concentration
+// axis starts at 0 unless a concentration is below it.
+std::pair<double, double> ownRange(const QCPRange& values, bool fromZero)
+{
+    double lower = fromZero ? qMin(0.0, values.lower) : values.lower;
+    double upper = values.upper;
+    if (upper <= lower) {
+        lower -= fromZero && lower == 0 ? 0 : 0.5;
+        upper = lower + 1;
+    }
+    const double pad = (upper - lower) * 0.05;
+    return {lower < 0 || !fromZero ? lower - pad : lower, upper + pad};
+}
+
+// Colours an axis' line, ticks and texts, keeping the pens' other properties.
+void colourAxis(QCPAxis* axis, const QColor& line, const QColor& text)
+{
+    QPen base = axis->basePen();
+    base.setColor(line);
+    axis->setBasePen(base);
+    QPen tick = axis->tickPen();
+    tick.setColor(line);
+    axis->setTickPen(tick);
+    QPen sub = axis->subTickPen();
+    sub.setColor(line);
+    axis->setSubTickPen(sub);
+    axis->setLabelColor(text);
+    axis->setTickLabelColor(text);
+}
+
 }  // namespace
 
 DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, DataTextPage& text,
@@ -78,13 +158,38 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
     toolBar_->addSeparator();
     addToolButton(toolBar_, "ToolButton24", QStringLiteral("Copy Graph to Clipboard"),
                   toolIcon(ToolIcon::Copy));
+    saveImageAction_ = new QAction(QStringLiteral("Save chart as &image\u2026"), this);
+    saveImageAction_->setObjectName(QStringLiteral("GraphSaveImage"));
+    connect(saveImageAction_, &QAction::triggered, this,
+            [this] { runGuarded(dialogs_, [this] { saveImageExecute(); }); });
+    connect(addToolButton(toolBar_, "SaveImageButton", QStringLiteral("Save chart as image"),
+                          chartImageIcon()),
+            &QToolButton::clicked, saveImageAction_, &QAction::trigger);
     buildOptions();
+    separateAxesAction_ = new QAction(QStringLiteral("&One axis per series"), this);
+    separateAxesAction_->setObjectName(QStringLiteral("GraphSeparateAxes"));
+    separateAxesAction_->setCheckable(true);
+    // Only the axes change: the drawn records stay, the zoom in time too.
+    connect(separateAxesAction_, &QAction::toggled, this, [this] {
+        layoutAxes();
+        showRanges(false);
+        chart_->replot();
+    });
     toolBar_->addSeparator();
+    QToolButton* wholeTag =
+        addToolButton(toolBar_, "ZoomResetButton", QStringLiteral("Whole tag"), wholeTagIcon());
+    wholeTag->setToolTip(
+        QStringLiteral("Whole tag: back to the full time range and value axes (or double-click "
+                       "the chart)"));
+    connect(wholeTag, &QToolButton::clicked, this, &DataGraphPage::showWholeTag);
     exposureAction_ = new QAction(QStringLiteral("&Exposure summary"), this);
     exposureAction_->setObjectName(QStringLiteral("GraphExposureSummary"));
     exposure_ = new ExposureWindow([this] { return text_.textBytes(); },
                                    [this] { return visibleRange(); }, this);
     connect(exposureAction_, &QAction::triggered, exposure_, &ExposureWindow::showSummary);
+    connect(exposure_, &ExposureWindow::printRequested, this, [this](const QString& summary) {
+        runGuarded(dialogs_, [this, &summary] { printExposureSummary(summary); });
+    });
     connect(addToolButton(toolBar_, "ExposureSummaryButton", QStringLiteral("Exposure summary"),
                           style()->standardIcon(QStyle::SP_FileDialogInfoView)),
             &QToolButton::clicked, exposureAction_, &QAction::trigger);
@@ -98,8 +203,14 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
 
     statusBar_ = nameField(new QStatusBar, "StatusBarGraph", QStringLiteral("Data graph status"));
     statusBar_->setSizeGripEnabled(false);
+    readout_ = nameControl(new QLabel, "GraphReadout");
+    // A long read-out is cut at the bar's end rather than widening the window.
+    readout_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar_->addPermanentWidget(readout_, 1);
     layout->addWidget(statusBar_);
 }
+
+DataGraphPage::~DataGraphPage() = default;
 
 QToolButton* DataGraphPage::toolButton(const char* objectName) const
 {
@@ -190,8 +301,49 @@ void DataGraphPage::buildChart()
     chart_->legend->setBrush(QColor(255, 255, 255, 220));
     chart_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
 
+    // The alarm level: a dashed line across the concentration axis, its label
+    // at the left end just above it.
+    alarmLine_ = new QCPItemStraightLine(chart_);
+    alarmLine_->setObjectName(QStringLiteral("AlarmLine"));
+    alarmLine_->setPen(QPen(kAlarmColour, 2, Qt::DashLine));
+    alarmLabel_ = new QCPItemText(chart_);
+    alarmLabel_->setObjectName(QStringLiteral("AlarmLabel"));
+    QFont alarmFont(QStringLiteral("Arial"));
+    alarmFont.setPixelSize(12);
+    alarmLabel_->setFont(alarmFont);
+    alarmLabel_->setColor(kAlarmColour.darker(120));
+    alarmLabel_->setBrush(QColor(255, 255, 255, 235));
+    alarmLabel_->setPadding(QMargins(3, 1, 3, 1));
+    alarmLabel_->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    alarmLabel_->position->setAxes(chart_->xAxis, chart_->yAxis);
+    alarmLabel_->position->setAxisRect(chart_->axisRect());
+    alarmLabel_->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    alarmLabel_->position->setTypeY(QCPItemPosition::ptPlotCoords);
+    // Across the plot whatever the time range: the ends' time is a share of its width.
+    for (QCPItemPosition* end : {alarmLine_->point1, alarmLine_->point2})
+        end->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    alarmLine_->point2->setCoords(1, 0);
+    alarmLine_->setVisible(false);
+    alarmLabel_->setVisible(false);
+
+    // The read-out's line follows the mouse on a layer of its own, so that only
+    // that layer is drawn again when it moves.
+    chart_->addLayer(QStringLiteral("readout"), chart_->layer(QStringLiteral("main")),
+                     QCustomPlot::limAbove);
+    readoutLayer_ = chart_->layer(QStringLiteral("readout"));
+    readoutLayer_->setMode(QCPLayer::lmBuffered);
+    tracer_ = new QCPItemStraightLine(chart_);
+    tracer_->setObjectName(QStringLiteral("ReadoutLine"));
+    tracer_->setLayer(readoutLayer_);
+    // Solid, unlike the dotted grid lines it often falls on.
+    tracer_->setPen(QPen(QColor(0, 0, 0, 140), 1));
+    for (QCPItemPosition* end : {tracer_->point1, tracer_->point2})
+        end->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    tracer_->setVisible(false);
+
     // The left button drags a rectangle to zoom into; the right one pans.
     chart_->setSelectionRectMode(QCP::srmZoom);
+    chart_->setMouseTracking(true);
     chart_->installEventFilter(this);
 }
 
@@ -199,21 +351,30 @@ bool DataGraphPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != chart_) return QWidget::eventFilter(watched, event);
     const auto type = event->type();
+    if (type == QEvent::Leave) {
+        clearReadout();
+        return QWidget::eventFilter(watched, event);
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease)
+        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
+    if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
+        showWholeTag();
+        return true;
+    }
     if (type == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
         panning_ = true;
         panFrom_ = mouse->position();
         return true;
     }
     if (type == QEvent::MouseMove && panning_) {
+        // Every value axis shown moves with the mouse, each by its own scale.
         const QPointF to = mouse->position();
         QCPAxis* x = chart_->xAxis;
-        QCPAxis* y = chart_->yAxis;
         x->moveRange(x->pixelToCoord(panFrom_.x()) - x->pixelToCoord(to.x()));
-        y->moveRange(y->pixelToCoord(panFrom_.y()) - y->pixelToCoord(to.y()));
+        for (QCPAxis* y : chart_->axisRect()->axes(QCPAxis::atLeft | QCPAxis::atRight))
+            if (y->visible()) y->moveRange(y->pixelToCoord(panFrom_.y()) - y->pixelToCoord(to.y()));
         panFrom_ = to;
         chart_->replot(QCustomPlot::rpQueuedReplot);
         return true;
@@ -222,7 +383,67 @@ bool DataGraphPage::eventFilter(QObject* watched, QEvent* event)
         panning_ = false;
         return true;
     }
+    if (type == QEvent::MouseMove) showReadout(mouse->position());
     return QWidget::eventFilter(watched, event);
+}
+
+void DataGraphPage::showReadout(const QPointF& at)
+{
+    const QList<double>& keys = drawn_.keys;
+    // The plot area, its right and bottom edges included (the last record's time).
+    if (keys.isEmpty() || !QRectF(chart_->axisRect()->rect()).contains(at)) {
+        clearReadout();
+        return;
+    }
+    // The record drawn under the mouse. With steps a record's value is the level
+    // over the log period that ends at its time: the first record at or after the
+    // mouse. With lines, the record nearest to it. The pixels either side of a
+    // record's time count as on it.
+    QCPAxis* x = chart_->xAxis;
+    const double key = x->pixelToCoord(at.x());
+    const double slack = std::fabs(x->pixelToCoord(at.x() + 1) - key);
+    qsizetype i = std::lower_bound(keys.begin(), keys.end(), key - slack) - keys.begin();
+    if (i == keys.size()) {
+        i = keys.size() - 1;
+    } else if (!options_[5]->isChecked() && i > 0 && key - keys[i - 1] < keys[i] - key) {
+        --i;
+    }
+
+    // The time as in the exposure summary and the record lines' own order,
+    // "yyyy-MM-dd hh:mm:ss": records can be a second apart, and the locale's
+    // short format drops the seconds; the same time can be looked up in the
+    // summary. Numbers follow the user's locale; the series are parted by
+    // semicolons, as a decimal comma would make commas ambiguous.
+    const QLocale locale;
+    QStringList parts;
+    for (int s = 0; s < kSeriesCount; ++s) {
+        const QList<double>& values = drawn_.values[s];
+        if (i >= values.size()) continue;
+        const double v = values[i];
+        QString part = QString::fromLatin1(kReadout[s].label) + QLatin1Char(' ');
+        if (std::isnan(v)) {
+            part += QStringLiteral("unreadable");
+        } else {
+            part += locale.toString(v, 'f', kReadout[s].decimals);
+            if (!drawn_.units[s].isEmpty()) part += QLatin1Char(' ') + drawn_.units[s];
+        }
+        parts << part;
+    }
+    readout_->setText(exposureTimeText(keys[i] / 86400.0 + kUnixEpochDay) + QStringLiteral("  ") +
+                      parts.join(QStringLiteral("; ")));
+
+    tracer_->point1->setCoords(keys[i], 0);
+    tracer_->point2->setCoords(keys[i], 1);
+    tracer_->setVisible(true);
+    readoutLayer_->replot();
+}
+
+void DataGraphPage::clearReadout()
+{
+    readout_->clear();
+    if (!tracer_->visible()) return;
+    tracer_->setVisible(false);
+    readoutLayer_->replot();
 }
 
 GraphOptions DataGraphPage::graphOptions() const
@@ -297,17 +518,21 @@ void DataGraphPage::draw(const GraphData& data)
             g->setData(keys, QVector<double>(data.values[s].begin(), data.values[s].end()));
     }
 
-    // Undo any zoom and pan: everything drawn is in view.
+    // Undo any zoom and pan: everything drawn is in view. Each series' own range
+    // is kept for the axis it gets when every series has one.
     bool found = false;
     QCPRange x;
     QCPRange y;
-    for (QCPGraph* g : series_) {
+    drawn_ = Drawn();
+    for (int s = 0; s < kSeriesCount; ++s) {
+        QCPGraph* g = series_[s];
         bool has = false;
         const QCPRange gx = g->getKeyRange(has);
         if (!has) continue;
         bool hasValues = false;
         const QCPRange gy = g->getValueRange(hasValues);
         if (!hasValues) continue;
+        drawn_.own[s] = ownRange(gy, s == SeriesData);
         x = found ? QCPRange(qMin(x.lower, gx.lower), qMax(x.upper, gx.upper)) : gx;
         y = found ? QCPRange(qMin(y.lower, gy.lower), qMax(y.upper, gy.upper)) : gy;
         found = true;
@@ -318,12 +543,114 @@ void DataGraphPage::draw(const GraphData& data)
         if (!data.automaticMinimum) y.lower = 0;
         if (y.upper <= y.lower) y.upper = y.lower + 1;
         const double pad = y.size() * 0.05;
-        chart_->xAxis->setRange(x);
-        chart_->yAxis->setRange(y.lower - (data.automaticMinimum ? pad : 0), y.upper + pad);
-    } else {
-        chart_->yAxis->setRange(0, 1);
+        drawn_.hasRanges = true;
+        drawn_.xLower = x.lower;
+        drawn_.xUpper = x.upper;
+        drawn_.sharedLower = y.lower - (data.automaticMinimum ? pad : 0);
+        drawn_.sharedUpper = y.upper + pad;
     }
+    // What the read-out tells of a record.
+    drawn_.keys = keys;
+    drawn_.values = data.values;
+    drawn_.units[SeriesData] =
+        data.seriesTitles[SeriesData].section(QLatin1Char('"'), 0, 0).trimmed();
+    const char t = data.header.TempUnits;
+    if (t == 'C' || t == 'F') drawn_.units[SeriesTemp] = QString(QChar(0xB0)) + QLatin1Char(t);
+    drawn_.units[SeriesHumidity] = QStringLiteral("%");
+    drawn_.units[SeriesPressure] = QStringLiteral("mmHg");
+    clearReadout();
+
+    drawAlarm(data);
+    layoutAxes();
+    showRanges(true);
     chart_->replot();
+}
+
+void DataGraphPage::drawAlarm(const GraphData& data)
+{
+    // A level no instrument reading comes near is not drawn, as such values are not.
+    constexpr double kLargest = 1e12;
+    const TagAlarm& alarm = data.header.alarm;
+    const bool shown = alarm.on && alarm.levelRead && std::fabs(alarm.level) <= kLargest &&
+                       !data.values[SeriesData].isEmpty();
+    alarmLine_->setVisible(shown);
+    alarmLabel_->setVisible(shown);
+    if (!shown) return;
+    alarmLine_->point1->setCoords(0, alarm.level);
+    alarmLine_->point2->setCoords(1, alarm.level);
+    QString text = QStringLiteral("Alarm ") + QLocale().toString(alarm.level, 'f', 3);
+    if (!drawn_.units[SeriesData].isEmpty()) text += QLatin1Char(' ') + drawn_.units[SeriesData];
+    alarmLabel_->setText(text);
+    alarmLabel_->position->setCoords(0.01, alarm.level);
+}
+
+QCPAxis* DataGraphPage::valueAxis(GraphSeries s) const
+{
+    return series_[s]->valueAxis();
+}
+
+void DataGraphPage::layoutAxes()
+{
+    QCPAxisRect* rect = chart_->axisRect();
+    const bool separate = separateAxesAction_->isChecked();
+    if (separate && !extraAxes_[0]) {
+        extraAxes_[0] = rect->addAxis(QCPAxis::atLeft);
+        extraAxes_[1] = rect->addAxis(QCPAxis::atRight);
+        for (QCPAxis* a : extraAxes_)
+            a->grid()->setVisible(false);
+    }
+    QCPAxis* const own[kSeriesCount] = {chart_->yAxis, chart_->yAxis2, extraAxes_[0],
+                                        extraAxes_[1]};
+    for (int s = 0; s < kSeriesCount; ++s)
+        series_[s]->setValueAxis(separate ? own[s] : chart_->yAxis);
+    if (!separate) {
+        // Back to the one shared axis, as the chart is built.
+        for (QCPAxis*& a : extraAxes_) {
+            if (a) rect->removeAxis(a);
+            a = nullptr;
+        }
+        chart_->yAxis->setLabel(QString());
+        colourAxis(chart_->yAxis, Qt::black, Qt::black);
+        chart_->yAxis2->setVisible(false);
+        rect->setRangeZoomAxes(chart_->xAxis, chart_->yAxis);
+        return;
+    }
+    // Each axis in its series' colour (the text darker, to be read on white),
+    // shown while its series is; the left axis always, for the grid.
+    QList<QCPAxis*> zoomed;
+    for (int s = 0; s < kSeriesCount; ++s) {
+        QCPAxis* a = own[s];
+        a->setLabel(series_[s]->name());
+        colourAxis(a, kSeries[s].colour, kSeries[s].colour.darker(150));
+        a->setVisible(s == SeriesData || !drawn_.values[s].isEmpty());
+        if (a->visible()) zoomed << a;
+    }
+    rect->setRangeZoomAxes({chart_->xAxis}, zoomed);
+}
+
+void DataGraphPage::showRanges(bool time)
+{
+    const bool separate = separateAxesAction_->isChecked();
+    if (!drawn_.hasRanges) {
+        for (QCPAxis* a : chart_->axisRect()->axes(QCPAxis::atLeft | QCPAxis::atRight))
+            if (separate || a == chart_->yAxis) a->setRange(0, 1);
+        return;
+    }
+    if (time) chart_->xAxis->setRange(drawn_.xLower, drawn_.xUpper);
+    if (!separate) {
+        chart_->yAxis->setRange(drawn_.sharedLower, drawn_.sharedUpper);
+        return;
+    }
+    for (int s = 0; s < kSeriesCount; ++s) {
+        if (drawn_.values[s].isEmpty()) continue;
+        series_[s]->valueAxis()->setRange(drawn_.own[s].first, drawn_.own[s].second);
+    }
+}
+
+void DataGraphPage::showWholeTag()
+{
+    showRanges(true);
+    chart_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void DataGraphPage::printChart(QPrinter& printer)
@@ -347,6 +674,152 @@ void DataGraphPage::printChart(QPrinter& printer)
 QPixmap DataGraphPage::chartPicture() const
 {
     return chart_->toPixmap(chart_->width(), chart_->height());
+}
+
+QSize DataGraphPage::outputSize() const
+{
+    return chart_->size().expandedTo(QSize(800, 500));
+}
+
+void DataGraphPage::printChartWithText(QPrinter& printer, const QString& text)
+{
+    // The chart lays its texts out with the screen's font metrics: it is drawn
+    // at the screen's resolution, whatever the printer's (as File > Print does
+    // with its screen-resolution printer).
+    const QPageLayout::Orientation before = printer.pageLayout().orientation();
+    const int resolution = printer.resolution();
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setResolution(chart_->logicalDpiY());
+    const auto restore = [&] {
+        printer.setResolution(resolution);
+        printer.setPageOrientation(before);
+    };
+    QCPPainter painter;
+    if (!painter.begin(&printer)) {
+        restore();
+        return;
+    }
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double width = page.width();
+    const double height = page.height();
+
+    // The chart across the page, in at most three fifths of its height.
+    const QSize size = outputSize();
+    const double scale = qMin(width / size.width(), height * 0.6 / size.height());
+    painter.save();
+    painter.translate((width - size.width() * scale) / 2, 0);
+    painter.scale(scale, scale);
+    chart_->toPainter(&painter, size.width(), size.height());
+    painter.restore();
+
+    // The text below, each line wrapped to the page's width.
+    QFont font(QStringLiteral("Courier New"), 9);
+    font.setStyleHint(QFont::TypeWriter);
+    const QFont printed(font, &printer);
+    painter.setFont(printed);
+    painter.setPen(Qt::black);
+    double y = size.height() * scale + QFontMetricsF(printed, &printer).height();
+    QStringList paragraphs = text.split(QLatin1Char('\n'));
+    while (!paragraphs.isEmpty() && paragraphs.last().isEmpty())
+        paragraphs.removeLast();
+    for (const QString& paragraph : std::as_const(paragraphs)) {
+        QTextLayout layout(paragraph, printed, &printer);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(width);
+        layout.endLayout();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            if (y + line.height() > height && y > 0) {
+                printer.newPage();
+                y = 0;
+            }
+            line.draw(&painter, QPointF(0, y - line.y()));
+            y += line.height();
+        }
+    }
+    painter.end();
+    restore();
+}
+
+void DataGraphPage::printExposureSummary(const QString& summary)
+{
+    if (!summaryPrinter_) summaryPrinter_ = std::make_unique<QPrinter>();
+    summaryPrinter_->setDocName(QStringLiteral("Exposure summary"));
+    if (dialogs_.print(*summaryPrinter_)) printChartWithText(*summaryPrinter_, summary);
+}
+
+void DataGraphPage::saveImageExecute()
+{
+    FileDialogSetup setup;
+    setup.title = QStringLiteral("Save chart as image");
+    // The tag's file name with the picture's suffix, in the tag's folder.
+    const QFileInfo tagFile(state_.CurrentFileName);
+    const QString base = tagFile.completeBaseName();
+    setup.fileName = (base.isEmpty() ? QStringLiteral("chart") : base) + QStringLiteral(".png");
+    if (state_.CurrentFileName.contains(QLatin1Char('/'))) setup.directory = tagFile.path();
+    setup.filters = {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
+                     QStringLiteral("PDF document (*.pdf)")};
+    setup.defaultSuffix = QStringLiteral("png");
+    QString path = dialogs_.saveFileName(setup);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    const QString error = saveChartImage(path);
+    if (!error.isEmpty())
+        dialogs_.message(QStringLiteral("The chart could not be saved as %1:\n%2\n"
+                                        "Nothing was written; a file of that name is unchanged.")
+                             .arg(path, error));
+}
+
+QString DataGraphPage::saveChartImage(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QSize size = outputSize();
+    const QString title = title_->text();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    // Vector drawings are drawn as on a printer: no cached pictures of parts.
+    const auto drawVector = [&](QPaintDevice* device, bool toWindow) {
+        QCPPainter painter;
+        if (!painter.begin(device)) return false;
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        if (toWindow) painter.setWindow(QRect(QPoint(), size));
+        chart_->toPainter(&painter, size.width(), size.height());
+        return painter.end();
+    };
+    bool drawn = false;
+    if (suffix == QLatin1String("png")) {
+        drawn = chart_->toPixmap(size.width(), size.height()).save(&buffer, "PNG");
+    } else if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(), size));
+        svg.setTitle(title);
+        svg.setResolution(chart_->logicalDpiX());
+        drawn = drawVector(&svg, false);
+    } else if (suffix == QLatin1String("pdf")) {
+        // One page the chart's size, a point a pixel; the chart's texts at the
+        // screen's resolution, the one its layout is worked out with.
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(chart_->logicalDpiX());
+        pdf.setCreator(QStringLiteral("Nesmo Port"));
+        pdf.setTitle(title);
+        pdf.setPageMargins(QMarginsF());
+        pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+        drawn = drawVector(&pdf, true);
+    } else {
+        return QStringLiteral(
+            "A chart is saved as a PNG image, an SVG drawing or a PDF document: the name must end "
+            "in .png, .svg or .pdf.");
+    }
+    buffer.close();
+    if (!drawn || bytes.isEmpty()) return QStringLiteral("The chart could not be drawn.");
+    return saveWholeFile(path, bytes);
 }
 
 }  // namespace nesmo

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QAction>
+#include <QLabel>
 #include <QPointF>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -16,7 +18,11 @@
 #include "logged_data/graph_data.h"
 
 class QCustomPlot;
+class QCPAxis;
 class QCPGraph;
+class QCPItemStraightLine;
+class QCPItemText;
+class QCPLayer;
 class QCPTextElement;
 class QPrinter;
 
@@ -33,6 +39,7 @@ class DataGraphPage final : public QWidget {
 public:
     DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, DataTextPage& text,
                   QWidget* parent = nullptr);
+    ~DataGraphPage() override;
 
     QCustomPlot* Chart2() const { return chart_; }
     QToolBar* ToolBar1() const { return toolBar_; }
@@ -52,6 +59,29 @@ public:
     // December 1899; nothing before a chart is drawn.
     std::optional<std::pair<double, double>> visibleRange() const;
 
+    // Graph > "One axis per series" (off: all series share the left axis).
+    QAction* separateAxesAction() const { return separateAxesAction_; }
+    // Graph > "Save chart as image…" and its tool button.
+    QAction* saveImageAction() const { return saveImageAction_; }
+    // The axis a series is drawn against.
+    QCPAxis* valueAxis(GraphSeries s) const;
+
+    // The status bar's read-out of the record under the mouse; empty while the
+    // mouse is not over the chart.
+    QLabel* readout() const { return readout_; }
+    QCPItemStraightLine* tracer() const { return tracer_; }
+    // The dashed line at the tag's alarm level and its label; hidden while the
+    // alarm is off, its level unreadable or the concentration not shown.
+    QCPItemStraightLine* alarmLine() const { return alarmLine_; }
+    QCPItemText* alarmLabel() const { return alarmLabel_; }
+
+    // Back to the time range and value axes of the last drawing, without
+    // reading the text again (double-click on the chart, the "Whole tag" button).
+    void showWholeTag();
+    // Writes the chart as PNG, SVG or PDF by the name's suffix; the reason of a
+    // failure, empty on success.
+    QString saveChartImage(const QString& path);
+
     // Tells whether this page is the active page of the main window.
     void setActiveCheck(std::function<bool()> isActive) { isActive_ = std::move(isActive); }
 
@@ -69,6 +99,10 @@ public:
     void printChart(QPrinter& printer);
     // A picture of the chart at its size on the screen.
     QPixmap chartPicture() const;
+    // The chart on top of a landscape page and the text below it, in a fixed-pitch
+    // font, continued on further pages when it does not fit; the printer's
+    // orientation is restored afterwards.
+    void printChartWithText(QPrinter& printer, const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +114,16 @@ private:
     void updateOptionImages();
     GraphOptions graphOptions() const;
     void draw(const GraphData& data);
+    void drawAlarm(const GraphData& data);
+    void layoutAxes();
+    // The ranges of the last drawing on the axes as they are laid out; the time
+    // axis too when `time` is set.
+    void showRanges(bool time);
+    void showReadout(const QPointF& at);
+    void clearReadout();
+    void saveImageExecute();
+    void printExposureSummary(const QString& summary);
+    QSize outputSize() const;
 
     AppState& state_;
     Link& link_;
@@ -95,6 +139,31 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QAction* options_[6] = {};
     QToolButton* optionButtons_[6] = {};
+    QAction* separateAxesAction_ = nullptr;
+    QAction* saveImageAction_ = nullptr;
+    // The axes of humidity and pressure while each series has its own.
+    QCPAxis* extraAxes_[2] = {};
+    QLabel* readout_ = nullptr;
+    QCPLayer* readoutLayer_ = nullptr;
+    QCPItemStraightLine* tracer_ = nullptr;
+    QCPItemStraightLine* alarmLine_ = nullptr;
+    QCPItemText* alarmLabel_ = nullptr;
+
+    // What the last drawing showed: the record times (axis keys), the values and
+    // units of each shown series, and the ranges that put all of it in view.
+    struct Drawn {
+        QList<double> keys;
+        std::array<QList<double>, kSeriesCount> values;
+        std::array<QString, kSeriesCount> units;
+        bool hasRanges = false;
+        double xLower = 0, xUpper = 1;
+        double sharedLower = 0, sharedUpper = 1;
+        std::array<std::pair<double, double>, kSeriesCount> own{};
+    };
+    Drawn drawn_;
+    // The printer of the exposure summary, kept for the operator's choices.
+    std::unique_ptr<QPrinter> summaryPrinter_;
+
     // Panning with the right mouse button.
     bool panning_ = false;
     QPointF panFrom_;

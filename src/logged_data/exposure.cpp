@@ -17,21 +17,6 @@ constexpr double kSecondsPerDay = 86400.0;
 // Window sums that differ by less than this share are equal (the earliest wins).
 constexpr double kEqualShare = 1e-9;
 
-// The value of a header line, without blanks and quotes.
-QByteArray headerLineValue(QByteArrayView text, QByteArrayView key, bool* found)
-{
-    const HeaderValue v = FindHeaderValue(text, key);
-    *found = v.keyFound;
-    if (!v.keyFound) return {};
-    qsizetype end = 0;
-    while (end < v.text.size() && v.text[end] != '\r' && v.text[end] != '\n')
-        ++end;
-    QByteArray value = v.text.first(end).toByteArray().trimmed();
-    if (value.startsWith('"')) value.remove(0, 1);
-    if (value.endsWith('"')) value.chop(1);
-    return value.trimmed();
-}
-
 SeriesStatistics statisticsOf(const QList<double>& values, const QList<double>& times,
                               qsizetype from, qsizetype to)
 {
@@ -158,14 +143,12 @@ void addTimeWeighted(ExposureSummary& s, const QList<double>& c, const QList<dou
             "figure is the highest single record.");
 }
 
-void addAlarm(ExposureSummary& s, QByteArrayView text, const QList<double>& c, qsizetype from,
+void addAlarm(ExposureSummary& s, const TagAlarm& alarm, const QList<double>& c, qsizetype from,
               qsizetype to)
 {
-    bool found = false;
-    const QByteArray mode = headerLineValue(text, "ALARM  ", &found);
-    s.alarmText = QString::fromLatin1(mode);
-    const QByteArray upper = mode.toUpper();
-    if (!found || upper.isEmpty() || upper == "OFF")
+    s.alarmText = QString::fromLatin1(alarm.setting);
+    const QByteArray upper = alarm.setting.toUpper();
+    if (!alarm.on)
         s.alarmMode = AlarmMode::Off;
     else if (upper == "INSTANT" || upper == "ON")
         s.alarmMode = AlarmMode::Instant;
@@ -175,20 +158,17 @@ void addAlarm(ExposureSummary& s, QByteArrayView text, const QList<double>& c, q
         s.alarmMode = AlarmMode::Other;
     if (s.alarmMode == AlarmMode::Off) return;
 
-    bool levelFound = false;
-    bool ok = false;
-    const double level = headerLineValue(text, "ALARM_LEVEL", &levelFound).toDouble(&ok);
-    if (!levelFound || !ok) {
+    if (!alarm.levelRead) {
         s.notes << QStringLiteral("The alarm level cannot be read; no time above it is given.");
         return;
     }
     if (s.alarmMode == AlarmMode::Other)
         s.notes << QStringLiteral("The alarm setting \"%1\" is not known; it is taken as on.")
                        .arg(s.alarmText);
-    s.alarmLevel = level;
+    s.alarmLevel = alarm.level;
     s.alarmEvaluated = true;
     for (qsizetype i = from; i < to; ++i)
-        if (c[i] > level) ++s.recordsAboveAlarm;
+        if (c[i] > alarm.level) ++s.recordsAboveAlarm;
     s.secondsAboveAlarm = static_cast<long long>(s.recordsAboveAlarm) * s.periodSeconds;
 }
 
@@ -247,7 +227,7 @@ ExposureSummary summarize(QByteArrayView text, bool ranged, double firstTime, do
                        "The log period is %1, so the records cannot be told apart "
                        "in time; no time-weighted figures are given.")
                        .arg(QString::fromLatin1(period));
-    addAlarm(s, text, g.values[SeriesData], from, to);
+    addAlarm(s, g.header.alarm, g.values[SeriesData], from, to);
     return s;
 }
 

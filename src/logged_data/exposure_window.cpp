@@ -32,8 +32,13 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     row->addWidget(visibleOnly_);
     row->addStretch(1);
     copy_ = nameControl(new QPushButton(QStringLiteral("&Copy")), "ExposureCopy");
+    print_ = nameControl(new QPushButton(QStringLiteral("&Print\u2026")), "ExposurePrint");
+    print_->setToolTip(QStringLiteral("Print the chart with this summary below it"));
+    // Enter copies, as it did before there was a Print button.
+    print_->setAutoDefault(false);
     auto* close = nameControl(new QPushButton(QStringLiteral("Close")), "ExposureClose");
     row->addWidget(copy_);
+    row->addWidget(print_);
     row->addWidget(close);
     layout->addLayout(row);
     resize(760, 440);
@@ -41,6 +46,12 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     connect(visibleOnly_, &QCheckBox::toggled, this, &ExposureWindow::refresh);
     connect(copy_, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(text_->toPlainText()); });
+    connect(print_, &QPushButton::clicked, this, [this] {
+        const QString heading = visibleOnly_->isChecked()
+                                    ? QStringLiteral("Exposure summary of the visible range")
+                                    : QStringLiteral("Exposure summary of the whole tag");
+        emit printRequested(heading + QStringLiteral("\n\n") + text_->toPlainText());
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 }
 

@@ -26,10 +26,16 @@ public:
     QPlainTextEdit* ExposureText() const { return text_; }
     QCheckBox* VisibleRangeOnly() const { return visibleOnly_; }
     QPushButton* CopyButton() const { return copy_; }
+    QPushButton* PrintButton() const { return print_; }
 
     // Works the figures out afresh and shows the window.
     void showSummary();
     void refresh();
+
+signals:
+    // "Print…": the summary as shown, headed by what it covers, to be printed
+    // below the chart.
+    void printRequested(const QString& summary);
 
 private:
     TextSource source_;
@@ -37,6 +43,7 @@ private:
     QPlainTextEdit* text_ = nullptr;
     QCheckBox* visibleOnly_ = nullptr;
     QPushButton* copy_ = nullptr;
+    QPushButton* print_ = nullptr;
 };
 
 }  // namespace nesmo

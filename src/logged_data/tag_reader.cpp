@@ -140,6 +140,29 @@ HeaderValue FindHeaderValue(QByteArrayView text, QByteArrayView key)
     return result;
 }
 
+QByteArray headerLineValue(QByteArrayView text, QByteArrayView key, bool* found)
+{
+    const HeaderValue v = FindHeaderValue(text, key);
+    if (found) *found = v.keyFound;
+    if (!v.keyFound) return {};
+    QByteArray value = lineOf(v.text).toByteArray().trimmed();
+    if (value.startsWith('"')) value.remove(0, 1);
+    if (value.endsWith('"')) value.chop(1);
+    return value.trimmed();
+}
+
+TagAlarm readTagAlarm(QByteArrayView text)
+{
+    TagAlarm a;
+    a.setting = headerLineValue(text, "ALARM  ");
+    a.on = !a.setting.isEmpty() && a.setting.toUpper() != "OFF";
+    bool found = false;
+    const QByteArray level = headerLineValue(text, "ALARM_LEVEL", &found);
+    if (found) a.level = level.toDouble(&a.levelRead);
+    if (!a.levelRead) a.level = std::numeric_limits<double>::quiet_NaN();
+    return a;
+}
+
 int scanInteger(QByteArrayView text, bool* ok)
 {
     long long v = 0;
@@ -168,6 +191,7 @@ TagHeader readTagHeader(QByteArrayView text)
     h.NumberOfRecords = scanInteger(values[6]);
     h.UnitName = quoted(values[9], 5);
     if (!values[10].isEmpty()) h.TempUnits = values[10][0];
+    h.alarm = readTagAlarm(text);
     return h;
 }
 

@@ -33,6 +33,22 @@ struct HeaderValue {
 };
 HeaderValue FindHeaderValue(QByteArrayView text, QByteArrayView key);
 
+// The value of a header line as the operator reads it: to the end of its line,
+// without blanks and enclosing quotes. Empty when the key does not occur; `found`
+// (if given) tells whether it does.
+QByteArray headerLineValue(QByteArrayView text, QByteArrayView key, bool* found = nullptr);
+
+// The tag's concentration alarm from "ALARM  " and "ALARM_LEVEL". Any setting
+// but "OFF" (in any case) or none is on; the level counts only when it reads as
+// a number.
+struct TagAlarm {
+    QByteArray setting;  // as it stands, without quotes
+    bool on = false;
+    bool levelRead = false;
+    double level = std::numeric_limits<double>::quiet_NaN();
+};
+TagAlarm readTagAlarm(QByteArrayView text);
+
 // The values the graph takes from the header.
 struct TagHeader {
     QByteArray Model;          // the 10 characters after the opening quote
@@ -44,6 +60,7 @@ struct TagHeader {
     int NumberOfRecords = 0;   // "%i"
     QByteArray UnitName;       // up to 5 characters after the opening quote
     char TempUnits = ' ';      // the value's first character
+    TagAlarm alarm;
     // The keys that do not occur in the text, in reading order, each once.
     QList<QByteArray> missingKeys;
 };

@@ -335,8 +335,10 @@ void MainWindow::buildMenus()
         if (i == 4) graph->addSeparator();
         graph->addAction(options[i]);
     }
+    graph->addAction(dataGraphPage_->separateAxesAction());
     graph->addSeparator();
     graph->addAction(dataGraphPage_->exposureAction());
+    graph->addAction(dataGraphPage_->saveImageAction());
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     addAction(help, "HelpContents", QStringLiteral("Nesmo PORT &Help"), [this] {

@@ -1,11 +1,12 @@
 // The logged-data pages at the smallest window size and at a comfortable one.
-// Set NESMO_SCREENSHOT_DIR to keep pictures of them.
+// Set NESMO_SCREENSHOT_DIR (or NESMO_SHOTS) to keep pictures of them.
 #include <gtest/gtest.h>
 
 #include <qcustomplot.h>
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include "logged_data/data_graph_page.h"
@@ -18,7 +19,8 @@ namespace {
 
 void keepPicture(QWidget* window, const QString& name)
 {
-    const QByteArray dir = qgetenv("NESMO_SCREENSHOT_DIR");
+    QByteArray dir = qgetenv("NESMO_SCREENSHOT_DIR");
+    if (dir.isEmpty()) dir = qgetenv("NESMO_SHOTS");
     if (dir.isEmpty()) return;
     QDir().mkpath(QString::fromLocal8Bit(dir));
     window->grab().save(QString::fromLocal8Bit(dir) + '/' + name);
@@ -37,8 +39,11 @@ void expectButtonsFit(QWidget* area)
 
 TEST(LoggedDataLook, TagPanelTextAndGraph)
 {
+    // The sample with its alarm on, to see the alarm line.
     const QByteArray tag =
-        readFile(QStringLiteral(NESMO_TEST_DATA "/samples/dump-tag9.scratch.txt"));
+        readFile(QStringLiteral(NESMO_TEST_DATA "/samples/dump-tag9.scratch.txt"))
+            .replace("\"OFF\"", "\"INSTANT\"")
+            .replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", 5.000");
     for (const QSize size : {QSize(600, 460), QSize(900, 700)}) {
         QTemporaryDir dir;
         AppState state;
@@ -90,6 +95,30 @@ TEST(LoggedDataLook, TagPanelTextAndGraph)
         graph->Chart2()->yAxis->setRange(0, 40);
         graph->Chart2()->replot();
         keepPicture(&window, QStringLiteral("graph-zoomed") + suffix);
+
+        // The whole tag, the mouse on its highest record: the read-out shows whole,
+        // the alarm label lies in the plot.
+        graph->showWholeTag();
+        QCoreApplication::processEvents();  // its queued replot
+        QCustomPlot* chart = graph->Chart2();
+        const QPointF at(
+            std::round(chart->xAxis->coordToPixel(graph->series(SeriesData)->data()->at(4)->key)),
+            chart->axisRect()->rect().center().y());
+        QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(chart, &move);
+        QLabel* readout = graph->readout();
+        EXPECT_TRUE(readout->text().contains(QStringLiteral("Concentration 12")));
+        EXPECT_LE(readout->fontMetrics().horizontalAdvance(readout->text()), readout->width());
+        for (QCPItemAnchor* c : {graph->alarmLabel()->topLeft, graph->alarmLabel()->bottomRight})
+            EXPECT_TRUE(chart->axisRect()->rect().contains(c->pixelPosition().toPoint()));
+        EXPECT_TRUE(unreadableControls(graph).isEmpty());
+        keepPicture(&window, QStringLiteral("graph-alarm-readout") + suffix);
+        // Four axes still leave most of the chart's width to the plot.
+        window.action("GraphSeparateAxes")->setChecked(true);
+        EXPECT_GT(chart->axisRect()->width(), chart->width() / 2) << size.width();
+        keepPicture(&window, QStringLiteral("graph-separate-axes") + suffix);
+
         EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
     }
 }

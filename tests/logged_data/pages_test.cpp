@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <qcustomplot.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QImage>
+#include <QMouseEvent>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -90,6 +93,42 @@ QByteArray tag(const QByteArray& period, const QList<double>& concentrations,
                                c, 21.5, 40, 760.0)
                  .toLatin1();
     return t;
+}
+
+// The tag with its alarm set so.
+QByteArray withAlarm(QByteArray tag, const QByteArray& setting, const QByteArray& level)
+{
+    tag.replace("\"ALARM  \", \"OFF\"", "\"ALARM  \", \"" + setting + '"');
+    return tag.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", " + level);
+}
+
+// Numbers in this locale while it lives.
+struct LocaleScope {
+    explicit LocaleScope(const char* name)
+    {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    }
+    ~LocaleScope() { QLocale::setDefault(before); }
+    QLocale before;
+};
+
+// The mouse moved to the pixel of a record's time (or a share of the way to the
+// next), halfway up the plot.
+void moveToRecord(DataGraphPage* graph, int record, double towardsNext = 0)
+{
+    QCustomPlot* chart = graph->Chart2();
+    const auto key = [&](int i) { return (graph->series(SeriesData)->data()->begin() + i)->key; };
+    const double k = key(record) + towardsNext * (key(record + 1) - key(record));
+    const QPointF at(std::round(chart->xAxis->coordToPixel(k)),
+                     chart->axisRect()->rect().center().y());
+    QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(chart, &move);
+}
+
+QString accessibleName(QWidget* w)
+{
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
 }
 
 QString pdfText(const QString& path)
@@ -553,6 +592,197 @@ TEST(DataGraphPage, BadHeadersAreSaidAndWhatCanBeDrawnIs)
     rig.open(rig.file("junk.bin", junk));
     rig.showGraph();
     EXPECT_FALSE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(DataGraphPage, ReadoutOfTheRecordUnderTheMouse)
+{
+    LocaleScope english("en_US");
+    PageRig rig;
+    QByteArray text = tag("00:01:00", {0.5, 1.5, 2.5});
+    text.replace("2.50,  21.5", "2.50,  abc");  // the rest of that record cannot be read
+    rig.open(rig.file("readout.txt", text));
+    rig.showGraph();
+    DataGraphPage* graph = rig.graph();
+    QLabel* readout = graph->readout();
+    const auto readAt = [&](int record, double towardsNext = 0) {
+        moveToRecord(graph, record, towardsNext);
+        EXPECT_EQ(accessibleName(readout), readout->text());
+        return readout->text();
+    };
+    const QString second = QString::fromUtf8(
+        "2005-03-15 10:02:00  Concentration 1.500 mg/m3; T 21.5 \u00B0C; RH 40 %; Pa 760 mmHg");
+    EXPECT_EQ(readAt(1), second);
+    EXPECT_EQ(graph->tracer()->point1->key(), graph->series(SeriesData)->data()->at(1)->key);
+    EXPECT_EQ(readAt(2), QStringLiteral("2005-03-15 10:03:00  Concentration 2.500 mg/m3; T "
+                                        "unreadable; RH unreadable; Pa unreadable"));
+    // With steps a record is the level up to its time; with lines the nearest counts.
+    EXPECT_EQ(readAt(0, 0.25), second);
+    graph->GraphStepExecute();
+    EXPECT_TRUE(readAt(0, 0.25).startsWith("2005-03-15 10:01:00"));
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(graph->Chart2(), &leave);
+    EXPECT_TRUE(readout->text().isEmpty());
+    EXPECT_FALSE(graph->tracer()->visible());
+
+    // Only the series shown, numbers as the user writes them.
+    graph->GraphTempExecute();
+    graph->GraphHumidityExecute();
+    LocaleScope german("de_DE");
+    EXPECT_EQ(readAt(1),
+              QStringLiteral("2005-03-15 10:02:00  Concentration 1,500 mg/m3; Pa 760 mmHg"));
+}
+
+TEST(DataGraphPage, AlarmLevelLine)
+{
+    LocaleScope english("en_US");
+    PageRig rig;
+    DataGraphPage* graph = rig.graph();
+    const auto shown = [&](const QByteArray& text) {
+        rig.open(rig.file("alarm.txt", text));
+        rig.showGraph();
+        EXPECT_EQ(graph->alarmLabel()->visible(), graph->alarmLine()->visible());
+        return graph->alarmLine()->visible();
+    };
+    ASSERT_TRUE(shown(withAlarm(tag("00:01:00", {0.5, 1.5, 2.5}), "INSTANT", "1.500")));
+    EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 1.500 mg/m3"));
+    EXPECT_EQ(graph->alarmLine()->point1->value(), 1.5);
+    graph->GraphDataExecute();  // the concentration hidden
+    EXPECT_FALSE(graph->alarmLine()->visible());
+    {
+        LocaleScope german("de_DE");
+        graph->GraphDataExecute();
+        EXPECT_TRUE(graph->alarmLine()->visible());
+        EXPECT_EQ(graph->alarmLabel()->text(), QStringLiteral("Alarm 1,500 mg/m3"));
+    }
+    EXPECT_FALSE(shown(tag("00:01:00", {0.5, 1.5})));  // OFF
+    EXPECT_FALSE(shown(withAlarm(tag("00:01:00", {0.5, 1.5}), "STEL", "high")));
+    EXPECT_FALSE(shown(withAlarm(tag("00:01:00", {0.5, 1.5}), "ON", "1e300")));
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(DataGraphPage, SaveChartAsImage)
+{
+    PageRig rig;
+    rig.open(rig.file("site7.txt", tag("00:01:00", {0.5, 1.5, 2.5})));
+    rig.showGraph();
+    QAction* save = rig.window->action("GraphSaveImage");
+    for (const auto& [name, magic] : QList<std::pair<QString, QByteArray>>{
+             {"chart.png", "\x89PNG\r\n\x1a\n"}, {"chart.svg", "<svg"}, {"chart.pdf", "%PDF-"}}) {
+        rig.dialogs.saveAnswer = rig.dir.filePath(name);
+        save->trigger();
+        const QByteArray bytes = readFile(rig.dialogs.saveAnswer);
+        EXPECT_TRUE(name.endsWith("svg") ? bytes.contains(magic) : bytes.startsWith(magic))
+            << name.toStdString();
+    }
+    // The chart's texts at their size: the title is whole.
+    EXPECT_TRUE(pdfText(rig.dir.filePath("chart.pdf")).contains(QStringLiteral("Tag# 12")));
+    EXPECT_EQ(rig.dialogs.saveDialogs[0].fileName, QStringLiteral("site7.png"));
+
+    rig.graph()->toolButton("SaveImageButton")->click();  // asks as well
+    EXPECT_EQ(rig.dialogs.saveDialogs.size(), 4);
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+
+    // Another suffix, or a folder that cannot hold the file: said, and nothing written.
+    const QStringList before = QDir(rig.dir.path()).entryList(QDir::Files);
+    for (const char* name : {"chart.jpg", "site7.txt/under-a-file.png"}) {
+        rig.dialogs.saveAnswer = rig.dir.filePath(name);
+        save->trigger();
+        EXPECT_TRUE(rig.dialogs.messages.value(0).startsWith("The chart could not be saved as " +
+                                                             rig.dialogs.saveAnswer))
+            << name;
+        rig.dialogs.messages.clear();
+    }
+    EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files), before);
+}
+
+TEST(DataGraphPage, WholeTagAndOneAxisPerSeries)
+{
+    PageRig rig;
+    rig.open(rig.file("axes.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.showGraph();
+    DataGraphPage* graph = rig.graph();
+    QCustomPlot* chart = graph->Chart2();
+    const QCPRange time = chart->xAxis->range();
+    const QCPRange shared = chart->yAxis->range();
+    const int axesBefore = chart->axisRect()->axes().size();
+
+    // Zoomed, a double-click shows the whole tag again.
+    chart->xAxis->setRange(time.lower, time.center());
+    chart->yAxis->setRange(1, 2);
+    QTest::mouseDClick(chart, Qt::LeftButton, {}, chart->axisRect()->rect().center());
+    EXPECT_EQ(chart->xAxis->range(), time);
+    EXPECT_EQ(chart->yAxis->range(), shared);
+
+    // One axis per series: each series fills most of its own axis.
+    QAction* separate = rig.window->action("GraphSeparateAxes");
+    EXPECT_FALSE(separate->isChecked());
+    separate->trigger();
+    QSet<QCPAxis*> axes;
+    for (int s = 0; s < kSeriesCount; ++s) {
+        QCPGraph* g = graph->series(static_cast<GraphSeries>(s));
+        QCPAxis* a = g->valueAxis();
+        axes << a;
+        EXPECT_TRUE(a->visible() && a->label() == g->name()) << s;
+        bool found = false;
+        const QCPRange values = g->getValueRange(found);
+        EXPECT_TRUE(a->range().contains(values.lower) && a->range().contains(values.upper)) << s;
+        EXPECT_GT(values.size() + 1, a->range().size() * 0.4) << s;
+    }
+    EXPECT_EQ(axes.size(), kSeriesCount);
+    // The tool button restores every axis.
+    QCPAxis* pressure = graph->valueAxis(SeriesPressure);
+    const QCPRange pressureRange = pressure->range();
+    pressure->setRange(0, 10);
+    QToolButton* whole = graph->toolButton("ZoomResetButton");
+    EXPECT_EQ(accessibleName(whole), QStringLiteral("Whole tag"));
+    whole->click();
+    EXPECT_EQ(pressure->range(), pressureRange);
+
+    // Off: the one shared axis, as before.
+    separate->trigger();
+    EXPECT_EQ(chart->axisRect()->axes().size(), axesBefore);
+    for (int s = 0; s < kSeriesCount; ++s)
+        EXPECT_EQ(graph->valueAxis(static_cast<GraphSeries>(s)), chart->yAxis) << s;
+    EXPECT_FALSE(chart->yAxis2->visible());
+    EXPECT_TRUE(chart->yAxis->label().isEmpty());
+    EXPECT_EQ(chart->yAxis->range(), shared);
+}
+
+TEST(DataPrinting, ExposureSummaryBelowTheChart)
+{
+    PageRig rig;
+    rig.open(rig.file("print.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.showGraph();
+    rig.graph()->toolButton("ExposureSummaryButton")->click();
+    QPushButton* print = rig.graph()->exposureWindow()->PrintButton();
+    EXPECT_EQ(accessibleName(print), QString::fromUtf8("Print\u2026"));
+    const QString pdf = rig.dir.filePath("summary.pdf");
+    rig.dialogs.printToPdf = pdf;
+    print->click();
+    const QString text = pdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("Tag# 12"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Exposure summary of the whole tag")));
+    EXPECT_TRUE(text.contains(QStringLiteral("8-hour TWA: 0.0167 mg/m3")));
+    EXPECT_TRUE(pdfInfo(pdf).contains(QStringLiteral("Pages:           1")));
+    EXPECT_TRUE(landscape(pdfInfo(pdf)));
+    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
+        QFile::copy(pdf, QString::fromLocal8Bit(shots) + "/exposure-summary-print.pdf");
+
+    // A text longer than the page goes on over the next, every line of it, on any printer.
+    QStringList lines;
+    for (int i = 1; i <= 120; ++i)
+        lines << QStringLiteral("summary line %1").arg(i);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(rig.dir.filePath("longer.pdf"));
+    rig.graph()->printChartWithText(printer, lines.join('\n'));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_FALSE(pdfInfo(printer.outputFileName()).contains(QStringLiteral("Pages:           1")));
+    const QString all = pdfText(printer.outputFileName());
+    EXPECT_TRUE(all.contains(QStringLiteral("Tag# 12")));  // the chart's texts at their size
+    EXPECT_TRUE(all.contains(QStringLiteral("summary line 1\n")));
+    EXPECT_TRUE(all.contains(QStringLiteral("summary line 120")));
 }
 
 TEST(DataPrinting, TextAndChartToPdf)

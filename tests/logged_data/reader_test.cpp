@@ -150,6 +150,17 @@ TEST(TagReader, HeaderValueWindow)
     EXPECT_EQ(h.SerialNo, QByteArray("1234567890"));
 }
 
+TEST(TagReader, AlarmSettingAndLevel)
+{
+    const TagAlarm stel = readTagAlarm("\"ALARM  \", stel\r\n\"ALARM_LEVEL\", 2.5\r\n");
+    EXPECT_TRUE(stel.on && stel.levelRead && stel.level == 2.5);
+    EXPECT_FALSE(readTagAlarm("\"ALARM  \", \"off\"\n").on);
+    // Without its line the level is not taken from elsewhere in the text.
+    const TagAlarm none = readTagAlarm("\"ALARM  \", \"ON\"\n\"Errors\", 1.000\n");
+    EXPECT_TRUE(none.on);
+    EXPECT_FALSE(none.levelRead);
+}
+
 TEST(TagReader, MissingTagNumberIsReportedOnceAndTheRecordsStillDraw)
 {
     QByteArray text = tagText("10:00:00", "15-Mar-2005", "00:01:00", plainRecords(3));

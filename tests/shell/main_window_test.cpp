@@ -90,7 +90,8 @@ TEST(MainWindow, FrameMenusAndPages)
     EXPECT_EQ(menuCaptions(menus[2]).last(), QStringLiteral("Com &terminal [ ]"));
     EXPECT_EQ(menuCaptions(menus[5]),
               (QStringList{"D&ata [x]", "&Temp [x]", "&Humidity [x]", "&AtmoP [x]", "-",
-                           "&Point markers [ ]", "&Steps [x]", "-", "&Exposure summary"}));
+                           "&Point markers [ ]", "&Steps [x]", "&One axis per series [ ]", "-",
+                           "&Exposure summary", "Save chart as &image\u2026"}));
     EXPECT_EQ(menuCaptions(menus[6]).size(), 5);
 }
 
