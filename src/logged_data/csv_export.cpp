@@ -14,20 +14,6 @@ namespace nesmo {
 
 namespace {
 
-// The value of a header line as it stands, without blanks and quotes.
-QByteArray headerText(QByteArrayView text, QByteArrayView key)
-{
-    const HeaderValue v = FindHeaderValue(text, key);
-    if (!v.keyFound) return {};
-    qsizetype end = 0;
-    while (end < v.text.size() && v.text[end] != '\r' && v.text[end] != '\n')
-        ++end;
-    QByteArray value = v.text.first(end).toByteArray().trimmed();
-    if (value.startsWith('"')) value.remove(0, 1);
-    if (value.endsWith('"')) value.chop(1);
-    return value.trimmed();
-}
-
 void appendIsoTime(QByteArray& out, double day)
 {
     const datetime::Parts p = datetime::decode(day);
@@ -109,15 +95,15 @@ CsvExport exportCsv(QByteArrayView text)
     appendRow(h, "serial", g.header.SerialNo.trimmed());
     appendRow(h, "tag", QByteArray::number(g.header.TagNumber));
     // The instrument's dump header names no site.
-    appendRow(h, "site", headerText(text, "Site"));
+    appendRow(h, "site", headerLineValue(text, "Site"));
     appendRow(h, "start", start);
     appendRow(h, "log_period_s", QByteArray::number(periodSeconds));
     appendRow(h, "records", QByteArray::number(g.header.NumberOfRecords));
-    appendRow(h, "calibration_factor", headerText(text, "CalFactor"));
+    appendRow(h, "calibration_factor", headerLineValue(text, "CalFactor"));
     appendRow(h, "concentration_unit", unit);
     appendRow(h, "temperature_unit", temperatureUnit);
-    appendRow(h, "alarm", headerText(text, "ALARM  "));
-    appendRow(h, "alarm_level", headerText(text, "ALARM_LEVEL"));
+    appendRow(h, "alarm", headerLineValue(text, "ALARM  "));
+    appendRow(h, "alarm_level", headerLineValue(text, "ALARM_LEVEL"));
     return e;
 }
 
