@@ -5,6 +5,7 @@
 
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdlib>
 
 namespace nesmo::cli {
 
@@ -34,7 +35,8 @@ void InterruptWatch::install()
         while (::read(pipeFds[0], buf, sizeof buf) > 0) {
         }
         notifier->setEnabled(false);
-        if (action) action();
+        if (!action) std::exit(128 + SIGINT);  // nothing running that keeps what arrived
+        action();
     });
     struct sigaction sa {};
     sa.sa_handler = onSignal;

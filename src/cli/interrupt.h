@@ -6,8 +6,9 @@ namespace nesmo::cli {
 
 // Ctrl-C (SIGINT) and SIGTERM, turned into an event of the event loop: the first
 // one calls the action set here, from the loop and not from the signal handler,
-// so that a running exchange ends and what arrived is kept. A second signal
-// ends the process at once.
+// so that a running exchange ends and what arrived is kept; without an action
+// the tool ends with 130 there and then. A second signal ends the process at
+// once.
 class InterruptWatch {
 public:
     // Starts watching; call once the QCoreApplication exists.
