@@ -118,7 +118,8 @@ void moveToRecord(DataGraphPage* graph, int record, double towardsNext = 0)
 {
     QCustomPlot* chart = graph->Chart2();
     const auto key = [&](int i) { return (graph->series(SeriesData)->data()->begin() + i)->key; };
-    const double k = key(record) + towardsNext * (key(record + 1) - key(record));
+    const double k =
+        key(record) + (towardsNext == 0 ? 0 : towardsNext * (key(record + 1) - key(record)));
     const QPointF at(std::round(chart->xAxis->coordToPixel(k)),
                      chart->axisRect()->rect().center().y());
     QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
