@@ -33,11 +33,12 @@ bool FirmwareLoader::validRecord(const QByteArray& record)
 
 bool FirmwareLoader::receive(const QByteArray& first, const QByteArray& second)
 {
-    if (m_tested) {
-        *this = FirmwareLoader(m_refuseSends, m_integrity);
-    }
-    m_installed = false;  // a changed image may be installed again
     const QByteArray record = first + second;
+    // After a test, or when a cut transfer starts again from its beginning, the
+    // records that came before no longer count.
+    if (m_tested || (!m_firstRecord.isEmpty() && record == m_firstRecord && m_accepted > 0))
+        *this = FirmwareLoader(m_refuseSends, m_integrity);
+    m_installed = false;  // a changed image may be installed again
     m_sameRecordSends = record == m_lastRecord ? m_sameRecordSends + 1 : 1;
     m_lastRecord = record;
 
@@ -47,8 +48,9 @@ bool FirmwareLoader::receive(const QByteArray& first, const QByteArray& second)
         return false;
     }
     m_lastRefused = false;
-    ++m_accepted;
+    if (m_accepted++ == 0) m_firstRecord = record;
     const int type = hexByte(record, 7);
+    if (type == 0) ++m_data;
     if (type == 1) m_endSeen = true;
     // The version record: 16 data bytes at address 1000, minor then major version.
     if (type == 0 && record.startsWith(":10100000"))
@@ -70,7 +72,7 @@ FirmwareLoader::Report FirmwareLoader::report()
         --m_busyLeft;
         return r;
     }
-    const bool passed = m_integrity.outcome == IntegrityBehaviour::Pass && m_accepted > 0 &&
+    const bool passed = m_integrity.outcome == IntegrityBehaviour::Pass && m_data > 0 &&
                         m_endSeen && !m_lastRefused;
     r.finished = true;
     r.numbers = {m_accepted, m_refused, m_endSeen ? 1 : 0, passed ? 99 : 1};

@@ -53,6 +53,9 @@ public:
     // The state of the integrity test, as "v 252" reports it.
     Report report();
 
+    // Records accepted since the transfer began.
+    int accepted() const { return m_accepted; }
+
     // Checks one Intel HEX record: syntax, length and checksum.
     static bool validRecord(const QByteArray& record);
 
@@ -60,6 +63,7 @@ private:
     int m_refuseSends;
     IntegrityBehaviour m_integrity;
     int m_accepted = 0;
+    int m_data = 0;  // data records (type 00) among them
     int m_refused = 0;
     bool m_endSeen = false;
     bool m_lastRefused = false;
@@ -68,6 +72,7 @@ private:
     int m_busyLeft = 0;        // reports still to come that say the test runs
     QByteArray m_version;
     QByteArray m_lastRecord;
+    QByteArray m_firstRecord;  // the transfer's first record: sent again, a new transfer begins
     int m_sameRecordSends = 0;
 };
 

@@ -94,7 +94,11 @@ QByteArray Instrument::execute(const QByteArray& command)
     bool ok = false;
     bool cut = false;
 
-    if (keyword == "V") {
+    if (m_loaderOnly && !loaderCommand(keyword, w)) {
+        ok = false;
+    } else if (m_loaderOnly && keyword == "KEY") {
+        ok = true;  // no menu without a program
+    } else if (keyword == "V") {
         ok = variable(w, out);
     } else if (keyword == "D" || keyword == "G") {
         ok = true;  // display refresh and "go": nothing to report
@@ -119,6 +123,14 @@ QByteArray Instrument::execute(const QByteArray& command)
     }
     if (!ok) out = {"HUH?"};
     return frame(out, !cut);
+}
+
+bool Instrument::loaderCommand(const QByteArray& keyword, const Words& w)
+{
+    if (keyword == "KEY") return true;
+    if (keyword != "V" || w.size() < 2 || !w[1].isInt()) return false;
+    const int n = w[1].toInt();
+    return n == 157 || n == 251 || n == 252;
 }
 
 bool Instrument::variable(const Words& w, Lines& out)
@@ -169,7 +181,14 @@ bool Instrument::variable(const Words& w, Lines& out)
             // A running instrument refuses every record; the boot loader never sees it.
             const QByteArray first = w.size() > 2 ? w[2].text : QByteArray();
             const QByteArray second = w.size() > 3 ? w[3].text : QByteArray();
-            out << head + (!m_running && m_loader.receive(first, second) ? " ON" : " OFF");
+            if (m_running) {
+                out << head + " OFF";
+                return true;
+            }
+            // The first record erases the program: until an image passes its
+            // test, only the boot loader is there.
+            m_loaderOnly = true;
+            out << head + (m_loader.receive(first, second) ? " ON" : " OFF");
             return true;
         }
         case 252: {
@@ -191,6 +210,7 @@ bool Instrument::variable(const Words& w, Lines& out)
                 // The new firmware starts with factory settings; the backup survives.
                 if (!r.version.isEmpty()) m_firmware = r.version;
                 m_settings = factorySettings();
+                m_loaderOnly = false;
             }
             return true;
         }

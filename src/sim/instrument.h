@@ -70,6 +70,10 @@ public:
 
     // The firmware version times 100 (1.28 gives 128).
     int firmwareHundredths() const;
+    // A firmware transfer has begun and no complete image has been installed
+    // since: the program is erased, only the boot loader answers.
+    bool loaderOnly() const { return m_loaderOnly; }
+    int firmwareRecordsAccepted() const { return m_loader.accepted(); }
 
 private:
     using Lines = QList<QByteArray>;
@@ -84,6 +88,8 @@ private:
     bool tagsCommand(const Words& w, Lines& out);
     bool tagDump(const Words& w, Lines& out, bool& cut);
     bool setting(const QByteArray& keyword, const Words& w, Lines& out);
+    // What the boot loader alone still understands.
+    static bool loaderCommand(const QByteArray& keyword, const Words& w);
     bool alarm(const Words& w, Lines& out);
     bool site(const Words& w, Lines& out);
     bool autoStart(const Words& w, Lines& out);
@@ -112,6 +118,7 @@ private:
     QDateTime m_lastReading;
 
     bool m_running = false;
+    bool m_loaderOnly = false;
     QDateTime m_runStart;                    // instrument time the current run began
     int m_logTag = -1;                       // the tag the run logs into, -1 when not logging
     std::optional<QDateTime> m_reformatDue;  // host time

@@ -100,16 +100,21 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     const QCommandLineOption chunk("chunk", "Write replies in chunks of N bytes.", "N");
     const QCommandLineOption chunkDelay("chunk-delay", "Pause between chunks (default 20).", "MS");
     const QCommandLineOption dropAfter("drop-after", "Close the link after N commands.", "N");
+    const QCommandLineOption cutTransfer(
+        "cut-transfer",
+        "Cut the line once N firmware records of a transfer have been accepted: the links "
+        "close and come back half a second later, the instrument as the cut left it.",
+        "N");
     const QCommandLineOption cutDump("cut-dump",
                                      "A dump stops before its last record, without prompt.");
     const QCommandLineOption pace("pace", "Pace output like 19200 baud (1920 bytes/s).");
     const QCommandLineOption log("log", "Append every byte received from the program to FILE.",
                                  "FILE");
-    p.addOptions({help,   version,       pty,        tcp,       serial,       firmware,
-                  device, running,       clock,      reformat,  tag,          tricky,
-                  noTags, refuse,        silent,     noPrompt,  noise,        noiseInterval,
-                  seed,   chunk,         chunkDelay, dropAfter, cutDump,      pace,
-                  log,    promptOnBlank, integrity,  stickyRun, reformatNever});
+    p.addOptions({help,   version,       pty,        tcp,       serial,        firmware,
+                  device, running,       clock,      reformat,  tag,           tricky,
+                  noTags, refuse,        silent,     noPrompt,  noise,         noiseInterval,
+                  seed,   chunk,         chunkDelay, dropAfter, cutDump,       pace,
+                  log,    promptOnBlank, integrity,  stickyRun, reformatNever, cutTransfer});
 
     if (!p.parse(arguments)) {
         message = p.errorText();
@@ -200,6 +205,8 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
     o.shape.pace = p.isSet(pace);
     if (p.isSet(dropAfter) && !toInt(p.value(dropAfter), 1, 1 << 30, o.dropAfter))
         return fail("--drop-after needs a count of at least 1");
+    if (p.isSet(cutTransfer) && !toInt(p.value(cutTransfer), 1, 1 << 30, o.cutTransfer))
+        return fail("--cut-transfer needs a count of at least 1");
     o.logPath = p.value(log);
     return ParseOutcome::Run;
 }

@@ -18,9 +18,10 @@ struct SimOptions {
     bool promptOnBlank = false;  // answer a bare CR with the prompt
     bool noise = false;          // send random bytes now and then between replies
     int noiseIntervalMs = 4000;
-    quint64 seed = 7;   // of the noise
-    int dropAfter = 0;  // close the link after this many commands, 0 = never
-    QString logPath;    // append every received byte here
+    quint64 seed = 7;     // of the noise
+    int dropAfter = 0;    // close the link after this many commands, 0 = never
+    int cutTransfer = 0;  // cut the line once this many firmware records came, 0 = never
+    QString logPath;      // append every received byte here
 };
 
 enum class ParseOutcome { Run, Help, Error };

@@ -1,6 +1,7 @@
 #include "sim/simulator.h"
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 namespace nesmo::sim {
@@ -9,6 +10,7 @@ namespace {
 constexpr int kTickMs = 200;
 constexpr int kMaxNoiseBytes = 12;
 constexpr int kDropDelayMs = 200;
+constexpr int kCutMs = 500;
 }  // namespace
 
 Simulator::Simulator(const SimOptions& options, QObject* parent)
@@ -50,7 +52,8 @@ bool Simulator::start(QString& error)
             attach(e);
             if (!m_heldForTcp.isEmpty()) e->send(std::exchange(m_heldForTcp, {}));
         });
-        ready += " tcp " + QByteArray::number(m_tcp->port());
+        m_tcpPort = m_tcp->port();
+        ready += " tcp " + QByteArray::number(m_tcpPort);
     }
     m_tickTimer.start(kTickMs);
     if (m_options.noise) scheduleNoise();
@@ -79,21 +82,56 @@ void Simulator::receive(Endpoint* endpoint, const QByteArray& bytes)
             continue;
         }
         if (!m_options.silent) endpoint->send(m_instrument.execute(command));
-        if (m_options.dropAfter <= 0 || ++m_commands < m_options.dropAfter) continue;
-        // The last reply still goes out whole, and is given a moment to be
-        // read, before the link closes.
-        m_dropping = true;
-        const auto dropSoon = [this] {
-            QTimer::singleShot(kDropDelayMs, this, &Simulator::dropLinks);
-        };
-        if (endpoint->idle()) {
-            dropSoon();
-        } else {
-            connect(endpoint, &Endpoint::drained, this, dropSoon);
-            connect(endpoint, &QObject::destroyed, this, dropSoon);
+        if (m_options.cutTransfer > 0 && !m_cut &&
+            m_instrument.firmwareRecordsAccepted() >= m_options.cutTransfer) {
+            m_cut = true;
+            closeAfterReply(endpoint, [this] {
+                if (m_tcp) m_tcp->close();
+                if (m_pty) m_pty->close();
+                std::fputs("cut\n", stdout);
+                std::fflush(stdout);
+                QTimer::singleShot(kCutMs, this, &Simulator::restoreLinks);
+            });
+            break;
         }
+        if (m_options.dropAfter <= 0 || ++m_commands < m_options.dropAfter) continue;
+        closeAfterReply(endpoint, [this] { dropLinks(); });
         break;
     }
+}
+
+void Simulator::closeAfterReply(Endpoint* endpoint, std::function<void()> then)
+{
+    // The last reply still goes out whole, and is given a moment to be read,
+    // before the link closes.
+    m_dropping = true;
+    auto once = std::make_shared<bool>(false);
+    const auto soon = [this, once, then] {
+        if (std::exchange(*once, true)) return;
+        QTimer::singleShot(kDropDelayMs, this, then);
+    };
+    if (endpoint->idle()) {
+        soon();
+    } else {
+        connect(endpoint, &Endpoint::drained, this, soon);
+        connect(endpoint, &QObject::destroyed, this, soon);
+    }
+}
+
+void Simulator::restoreLinks()
+{
+    QString error;
+    if (!m_options.ptyPath.isEmpty()) {
+        // The old endpoint removes its link when it goes: it goes first.
+        m_pty.reset();
+        m_pty = PtyEndpoint::create(m_options.ptyPath, m_options.shape, error);
+        if (m_pty) attach(m_pty.get());
+    }
+    if (m_tcp && !m_tcp->listen(m_tcpPort, error)) m_tcp = nullptr;
+    if (!error.isEmpty()) std::fprintf(stderr, "nesmo7-sim: %s\n", qPrintable(error));
+    m_dropping = false;
+    std::fputs("back\n", stdout);
+    std::fflush(stdout);
 }
 
 void Simulator::dropLinks()

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 #include <memory>
 
 #include "sim/instrument.h"
@@ -34,6 +36,11 @@ private:
     void tick();
     void sendUnasked(const QByteArray& bytes);
     void dropLinks();
+    // Closes the links once the endpoint has sent its last reply, then runs then.
+    void closeAfterReply(Endpoint* endpoint, std::function<void()> then);
+    // The line comes back after a cut: the pseudo-terminal anew at its path, the
+    // TCP port listening again.
+    void restoreLinks();
     void scheduleNoise();
 
     SimOptions m_options;
@@ -47,6 +54,8 @@ private:
     int m_commands = 0;
     bool m_dropping = false;
     bool m_dropped = false;
+    bool m_cut = false;  // the firmware transfer has been cut once
+    quint16 m_tcpPort = 0;
     // What the instrument said unasked while no TCP connection was open; it
     // goes out, without prompt, at the start of the next connection.
     QByteArray m_heldForTcp;

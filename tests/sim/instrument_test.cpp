@@ -487,10 +487,10 @@ TEST_F(InstrumentTest, IntegrityOutcomes)
         InstrumentSetup setup;
         setup.integrity = c.integrity;
         auto in = make(setup);
+        ask(*in, "logperiod 15");
         for (const QByteArray& record : image(1, 30))
             in->execute(record);
         in->execute("v 252 1");
-        ask(*in, "logperiod 15");
         // The new firmware, with factory settings, comes with the first passed result.
         for (const char* r = c.replies; *r; ++r) {
             EXPECT_EQ(in->execute("v 252"), reply.at(*r)) << c.replies;
@@ -498,6 +498,30 @@ TEST_F(InstrumentTest, IntegrityOutcomes)
             EXPECT_EQ(in->settings().logPeriod, *r == 'P' ? 60 : 15) << c.replies;
         }
     }
+}
+
+TEST_F(InstrumentTest, OnlyTheBootLoaderAnswersUntilAWholeImageHasPassed)
+{
+    auto in = make({});
+    const QList<QByteArray> records = image(1, 30);
+    // A record erases the program; an image without data fails its test.
+    EXPECT_EQ(ask(*in, records.last()), "V 251 ON\\x0D\\x0A>");
+    in->execute("v 252 1");
+    EXPECT_EQ(ask(*in, "v 252"), "V 252 1 0 1 1\\x0D\\x0A>");
+    EXPECT_TRUE(in->loaderOnly());
+    for (const char* other : {"v 144", "v 141", "logperiod", "tags", "site 3"})
+        EXPECT_EQ(ask(*in, other), "HUH?\\x0D\\x0A>") << other;
+    EXPECT_EQ(ask(*in, "v 157"), "V 157 OFF\\x0D\\x0A>");
+    EXPECT_EQ(ask(*in, "key enter"), ">");
+    // A transfer cut after two records and sent again from its beginning passes.
+    in->execute(records[0]);
+    in->execute(records[1]);
+    for (const QByteArray& record : records)
+        in->execute(record);
+    in->execute("v 252 1");
+    EXPECT_EQ(ask(*in, "v 252"), "V 252 3 0 1 99\\x0D\\x0A>");
+    EXPECT_FALSE(in->loaderOnly());
+    EXPECT_EQ(ask(*in, "v 144"), "V 144 \"1.30\"\\x0D\\x0A>");
 }
 
 TEST_F(InstrumentTest, UpgradeResetsSettingsOnceAndKeepsTheBackup)
