@@ -27,8 +27,9 @@ int byteAt(const QByteArray& record, qsizetype i)
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
-// Why a record cannot be sent; empty when it can. Sets endOfFile for type 01.
-QString recordProblem(const QByteArray& record, bool& endOfFile)
+// Why a record cannot be sent; empty when it can. Sets endOfFile for type 01 and
+// data for type 00.
+QString recordProblem(const QByteArray& record, bool& endOfFile, bool& data)
 {
     if (!record.startsWith(':')) return QStringLiteral("it does not start with ':'");
     if (record.size() > kMaxRecordLength)
@@ -52,8 +53,19 @@ QString recordProblem(const QByteArray& record, bool& endOfFile)
     const int type = byteAt(record, 3);
     if (type > 5)
         return QStringLiteral("its record type %1 is unknown").arg(type, 2, 16, QLatin1Char('0'));
+    // Each type but data carries a fixed number of bytes: none for the end of
+    // the file, a segment or upper address of two, a start address of four.
+    static constexpr int kTypeBytes[] = {-1, 0, 2, 4, 2, 4};
+    if (kTypeBytes[type] >= 0 && count != kTypeBytes[type])
+        return QStringLiteral("its record type %1 takes %2 data bytes, but it announces %3")
+            .arg(type, 2, 10, QLatin1Char('0'))
+            .arg(kTypeBytes[type])
+            .arg(count);
+    if (type == 1 && (byteAt(record, 1) != 0 || byteAt(record, 2) != 0))
+        return QStringLiteral("its end-of-file record has an address other than 0000");
     if ((sum & 0xFF) != 0) return QStringLiteral("its checksum is wrong");
     endOfFile = type == 1;
+    data = type == 0;
     return {};
 }
 
@@ -64,8 +76,14 @@ HexFile checkHexText(const QByteArray& bytes)
     HexFile file;
     QByteArray text = bytes;
     if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);
+    // Old DOS tools end a text file with a Ctrl-Z byte after its last line.
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n'))
+        --end;
+    if (end > 0 && text[end - 1] == '\x1A') text.truncate(end - 1);
     int lineNumber = 0;
     bool ended = false;
+    bool anyData = false;
     qsizetype start = 0;
     const auto take = [&](qsizetype end) -> bool {
         ++lineNumber;
@@ -80,9 +98,11 @@ HexFile checkHexText(const QByteArray& bytes)
         };
         if (ended) return refuse(QStringLiteral("it comes after the end-of-file record"));
         bool endOfFile = false;
-        if (const QString problem = recordProblem(line, endOfFile); !problem.isEmpty())
+        bool data = false;
+        if (const QString problem = recordProblem(line, endOfFile, data); !problem.isEmpty())
             return refuse(problem);
         ended = endOfFile;
+        anyData = anyData || data;
         file.records << line;
         return true;
     };
@@ -93,7 +113,11 @@ HexFile checkHexText(const QByteArray& bytes)
         start = i + 1;
     }
     if (start < text.size() && !take(text.size())) return file;
-    if (!file.records.isEmpty() && !ended) {
+    if (!anyData) {
+        // Nothing to load: an instrument would erase its program for nothing.
+        file.records.clear();
+        file.error = QStringLiteral("The firmware file holds no firmware: it has no data record.");
+    } else if (!ended) {
         file.records.clear();
         file.error = QStringLiteral(
             "The firmware file ends without its end-of-file record: it is not whole.");

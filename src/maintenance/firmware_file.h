@@ -20,12 +20,15 @@ inline constexpr qsizetype kMaxFileBytes = 4 * 1024 * 1024;
 inline constexpr int kMaxRecordLength = 78;
 
 // Checks the text of a firmware file. Line ends CR LF, LF or CR end a record; a
-// UTF-8 byte-order mark and blank lines are skipped. Refused, with the line's
-// number and the reason: a line that is not ':' followed by pairs of hex digits,
-// longer than 78 characters, whose length is not the one its byte count
-// announces, whose checksum does not make its bytes sum to zero, of an unknown
-// record type (00 to 05), a record after the end-of-file record, or a file whose
-// records end without one. An empty file has no records and is allowed.
+// UTF-8 byte-order mark, blank lines and a DOS end-of-file byte (0x1A) at the
+// end are skipped. Refused, with the line's number and the reason: a line that
+// is not ':' followed by pairs of hex digits, longer than 78 characters, whose
+// length is not the one its byte count announces, whose checksum does not make
+// its bytes sum to zero, of an unknown record type (00 to 05), with a byte count
+// its type does not allow (01 none, 02 and 04 two, 03 and 05 four), an
+// end-of-file record at an address other than 0000, a record after the
+// end-of-file record; and a file without a data record, or whose records end
+// without the end-of-file record. A file that passes holds at least one record.
 HexFile checkHexText(const QByteArray& bytes);
 
 // Reads and checks a firmware file of at most kMaxFileBytes.

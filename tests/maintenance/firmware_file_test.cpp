@@ -79,14 +79,15 @@ TEST(FirmwareFile, VersionRecordAndGates)
 
 TEST(FirmwareFile, CheckBeforeAnythingIsSent)
 {
-    const QByteArray a = record(0, 0, "\x01\x02\x03"), b = record(4, 0, "\x00\x01");
+    const QByteArray a = record(0, 0, "\x01\x02\x03"), b = record(4, 0, QByteArray("\x00\x01", 2));
     // CR LF, LF and CR, a byte-order mark and blank lines.
     const HexFile good = checkHexText("\xEF\xBB\xBF" + a + "\r\n\r\n" + b + "\n" + kEnd + "\r");
     EXPECT_TRUE(good.error.isEmpty()) << good.error.toStdString();
     EXPECT_EQ(good.records, (QList<QByteArray>{a, b, kEnd}));
-    EXPECT_TRUE(checkHexText(kEnd).error.isEmpty());  // a last line without a line end
-    EXPECT_TRUE(checkHexText("").records.isEmpty());  // an empty file is allowed
-    EXPECT_TRUE(checkHexText("").error.isEmpty());
+    // A last line without a line end, and a DOS end-of-file byte after it.
+    for (const QByteArray& ending : {QByteArray(), QByteArray("\x1A"), QByteArray("\r\n\x1A\r\n")})
+        EXPECT_EQ(checkHexText(a + "\n" + kEnd + ending).records, (QList<QByteArray>{a, kEnd}))
+            << ending.toHex().constData();
 
     QByteArray badSum = a;
     badSum[badSum.size() - 1] = badSum.endsWith('0') ? '1' : '0';
@@ -105,6 +106,17 @@ TEST(FirmwareFile, CheckBeforeAnythingIsSent)
         {kEnd + "\n" + a, "Line 2 of the firmware file cannot be sent: it comes after the end"},
         {a + "\n" + b, "ends without its end-of-file record"},
         {a + "\x1A\n" + kEnd, "whole record"},
+        // Nothing to load: the instrument would erase its program for nothing.
+        {"", "holds no firmware"},
+        {kEnd, "holds no firmware"},
+        {b + "\n" + kEnd + "\n", "holds no firmware"},
+        // Each type but data has its own byte count; the end record sits at 0000.
+        {a + "\n" + record(1, 0, "x"), "type 01 takes 0 data bytes, but it announces 1"},
+        {record(2, 0, "x") + "\n" + a + "\n" + kEnd, "type 02 takes 2 data bytes"},
+        {record(3, 0, "xyz") + "\n" + a + "\n" + kEnd, "type 03 takes 4 data bytes"},
+        {record(4, 0, "xyz") + "\n" + a + "\n" + kEnd, "type 04 takes 2 data bytes"},
+        {record(5, 0, "xy") + "\n" + a + "\n" + kEnd, "type 05 takes 4 data bytes"},
+        {a + "\n" + record(1, 0x0100, ""), "address other than 0000"},
     };
     for (const auto& r : refused) {
         const HexFile f = checkHexText(r.text);
