@@ -39,13 +39,19 @@ QString readStatus(bool firstUnanswered, bool stopped, int unanswered)
 
 void ConfigPage::Tab4Show()
 {
-    // A page whose clock has been filled has been read already.
-    if (strToFloat(dateDay_->text()) < 1) GetConfigClick();
+    // A page whose clock has been filled has been read already; while another
+    // operation talks to the instrument, the read waits for the Get button.
+    if (strToFloat(dateDay_->text()) < 1 && !link_.operations().busy()) GetConfigClick();
 }
 
 void ConfigPage::GetConfigClick()
 {
     if (!link_.linkOpen() || !getConfig_->isEnabled()) return;
+    const LongOperation operation(link_.operations(), QStringLiteral("reading the configuration"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
     CommandSequence sequence(link_);
     const QScopedValueRollback<CommandSequence*> ownSequence(sequence_, &sequence);
     bool silent = false;

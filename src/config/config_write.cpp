@@ -60,6 +60,11 @@ void ConfigPage::SetConfigClick()
         dialogs_.message(config::missingSelectionMessage(missing));
         return;
     }
+    const LongOperation operation(link_.operations(), QStringLiteral("writing the configuration"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
     CommandSequence sequence(link_);
     const QScopedValueRollback<CommandSequence*> ownSequence(sequence_, &sequence);
     try {

@@ -32,9 +32,11 @@ struct AppState {
     int FirmwareVersion = 0;  // version x 100, 0 = not yet reported
     bool FirmwareUpgradeActive = false;
     bool SettingsBackedUp = false;
-    QString BackupSerialNumber;  // the instrument whose settings the backup holds
+    QString BackupSerialNumber;     // the instrument whose settings the backup holds
+    int BackupFirmwareVersion = 0;  // the firmware it ran then (x 100)
     bool SettingsRestored = false;
     int TransferStatus = 0;
+    int RefusedReplies = 0;  // HUH? replies seen, counted up
     int UnitsReported = -1;  // the last UNITS code the instrument reported; -1 none yet
     // Mirrors the visibility of the configuration page's "Upgrade available"
     // label, which stands for "firmware older than 1.28" wherever it is asked.

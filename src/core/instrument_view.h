@@ -112,6 +112,8 @@ public:
     // End of the data-memory re-format reported by the instrument: stop the
     // busy animation, hide ProgressBar2 and set its position to 100.
     virtual void endReformatAnimation() = 0;
+    // The instrument refused the re-format (V 160 OFF).
+    virtual void reformatRefused() {}
 
     // A plain message box, shown once the current handler has returned.
     virtual void postMessage(const QString& text) = 0;

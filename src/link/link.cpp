@@ -150,7 +150,7 @@ int Link::SendCommand(const QByteArray& text, int prompts)
     ++exchangeDepth_;
     const int result = exchange(text, prompts);
     promptsToCome_ = 0;
-    --exchangeDepth_;
+    if (--exchangeDepth_ == 0) emit exchangeEnded();
     return result;
 }
 
@@ -232,6 +232,7 @@ void Link::resetExchange()
     timer2_.stop();
     receive_->reset();
     wake();
+    emit connectionReset();
 }
 
 void Link::shutDown()

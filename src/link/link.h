@@ -11,6 +11,7 @@
 #include "core/instrument_view.h"
 #include "link/commands.h"
 #include "link/download_capture.h"
+#include "link/operation_lock.h"
 #include "link/port.h"
 #include "link/receive_path.h"
 #include "link/terminal_buffer.h"
@@ -69,6 +70,8 @@ public:
     quint64 bytesReceived() const { return receivedTotal_; }
     // An exchange is running (SendCommand is waiting).
     bool exchanging() const { return exchangeDepth_ > 0; }
+    // The long operation that holds the conversation with the instrument, if any.
+    OperationLock& operations() { return operations_; }
 
     // A new connection starts clean: no reply pending, nothing half-received, no
     // capture running, no watchdog left over from the old one.
@@ -103,6 +106,11 @@ signals:
     void terminalChanged();
     // The link broke (its message is already queued for the operator).
     void linkLost(const QString& reason);
+    // A new connection has started (resetExchange): what the old one was
+    // waiting for will not come over it.
+    void connectionReset();
+    // The outermost exchange has ended: no command waits for its reply now.
+    void exchangeEnded();
 
 private:
     // ReceiveHost
@@ -134,6 +142,7 @@ private:
     std::unique_ptr<ReplyParser> parser_;
     QTimer timer1_;
     QTimer timer2_;
+    OperationLock operations_;
     QList<QEventLoop*> waiters_;
     quint64 receivedSinceSend_ = 0;
     quint64 receivedTotal_ = 0;

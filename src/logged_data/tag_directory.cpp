@@ -6,22 +6,6 @@
 
 namespace nesmo {
 
-namespace {
-
-// Set for the duration of one listing or download.
-class BusyFlag {
-public:
-    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyFlag() { flag_ = false; }
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
-}  // namespace
-
 TagDirectory::TagDirectory(AppState& state, Link& link, Dialogs& dialogs, DataTextPage& page,
                            TagDirectoryHooks hooks, QObject* parent)
     : QObject(parent),
@@ -35,10 +19,13 @@ TagDirectory::TagDirectory(AppState& state, Link& link, Dialogs& dialogs, DataTe
 
 void TagDirectory::FileNewExecute()
 {
-    // One conversation with the instrument at a time: a second click while the
-    // list is asked for or a tag comes in does nothing.
-    if (busy_) return;
-    BusyFlag busy(busy_);
+    // One conversation with the instrument at a time: a listing in the middle
+    // of a delete would rebuild the list the delete works through.
+    const LongOperation operation(link_.operations(), QStringLiteral("listing the tags"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
     if (link_.port().portNumber() == 0 && !state_.NetworkMode && hooks_.serialConnect)
         hooks_.serialConnect();
     {
@@ -64,8 +51,11 @@ void TagDirectory::FileNewExecute()
 
 void TagDirectory::FileLoadFromInstExecute()
 {
-    if (busy_) return;
-    BusyFlag busy(busy_);
+    const LongOperation operation(link_.operations(), QStringLiteral("downloading a tag"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
     QListWidget* list = page_.TagListBox();
     QListWidgetItem* selected = list->currentItem();
     if (!selected || !selected->isSelected()) {

@@ -34,8 +34,6 @@ public:
     void TagListBoxKeyDown(int key);
     void TagListBoxDblClick() { FileLoadFromInstExecute(); }
     void CancelDataClick();
-    // A listing or a download is talking to the instrument.
-    bool busy() const { return busy_; }
 
 private:
     AppState& state_;
@@ -43,8 +41,6 @@ private:
     Dialogs& dialogs_;
     DataTextPage& page_;
     TagDirectoryHooks hooks_;
-    // A listing or a download is talking to the instrument.
-    bool busy_ = false;
 };
 
 }  // namespace nesmo

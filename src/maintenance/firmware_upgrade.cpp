@@ -56,52 +56,38 @@ private:
 // commands, for exactly as long as the transfer runs.
 class ActiveTransfer {
 public:
-    ActiveTransfer(AppState& state, const std::function<void(bool)>& changed)
-        : state_(state), changed_(changed)
+    explicit ActiveTransfer(AppState& state) : state_(state)
     {
         state_.FirmwareUpgradeActive = true;
-        changed_(true);
     }
-    ~ActiveTransfer()
-    {
-        state_.FirmwareUpgradeActive = false;
-        changed_(false);
-    }
+    ~ActiveTransfer() { state_.FirmwareUpgradeActive = false; }
     ActiveTransfer(const ActiveTransfer&) = delete;
     ActiveTransfer& operator=(const ActiveTransfer&) = delete;
 
 private:
     AppState& state_;
-    std::function<void(bool)> changed_;
 };
 
-// The window during the transfer: the Main page in front and the other pages
-// locked, the bar and the label shown, the hourglass over the pages; all
-// restored however the transfer ends.
+// The window during the transfer: the bar and the label shown, the window told
+// the phase; all restored however the transfer ends.
 class TransferWindow {
 public:
-    TransferWindow(QTabWidget* pages, InstrumentProgress& progress, const QString& labelText)
-        : pages_(pages), progress_(progress)
+    TransferWindow(FirmwareUpgrade& upgrade, InstrumentProgress& progress, const QString& labelText)
+        : upgrade_(upgrade), progress_(progress)
     {
-        pages_->setCurrentIndex(0);
-        for (int i = 1; i < pages_->count(); ++i)
-            pages_->setTabEnabled(i, false);
         progress_.beginTransfer(firmware::kBarMaximum, labelText);
-        pages_->setCursor(Qt::WaitCursor);
+        emit upgrade_.phaseChanged(FirmwareUpgrade::Phase::Transferring);
     }
     ~TransferWindow()
     {
         progress_.endTransfer();
-        for (int i = 1; i < pages_->count(); ++i)
-            pages_->setTabEnabled(i, true);
-        restoreCursor();
+        emit upgrade_.phaseChanged(FirmwareUpgrade::Phase::Idle);
     }
     TransferWindow(const TransferWindow&) = delete;
     TransferWindow& operator=(const TransferWindow&) = delete;
-    void restoreCursor() { pages_->unsetCursor(); }
 
 private:
-    QTabWidget* pages_;
+    FirmwareUpgrade& upgrade_;
     InstrumentProgress& progress_;
 };
 
@@ -115,14 +101,13 @@ void pause(int ms)
 
 }  // namespace
 
-FirmwareUpgrade::FirmwareUpgrade(AppState& state, Link& link, Dialogs& dialogs, QTabWidget* pages,
+FirmwareUpgrade::FirmwareUpgrade(AppState& state, Link& link, Dialogs& dialogs,
                                  InstrumentProgress& progress,
                                  std::function<void(const QString&)> setStatus, QObject* parent)
     : QObject(parent),
       state_(state),
       link_(link),
       dialogs_(dialogs),
-      pages_(pages),
       progress_(progress),
       setStatus_(std::move(setStatus))
 {
@@ -148,9 +133,20 @@ void FirmwareUpgrade::stopRun(int& attempts)
 
 void FirmwareUpgrade::FWLoadClick()
 {
-    if (state_.FirmwareUpgradeActive) return;  // one transfer at a time
+    // One operation at a time, from the first check to the last result: also
+    // no second upgrade inside this one's waits.
+    const LongOperation operation(link_.operations(), QStringLiteral("loading new firmware"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
+    upgrade();
+}
+
+void FirmwareUpgrade::upgrade()
+{
     // The bar is the re-format's until the instrument reports it finished.
-    if (progress_.reformatRunning()) {
+    if (progress_.reformatExpected()) {
         dialogs_.message(kReformatRunning);
         return;
     }
@@ -165,13 +161,23 @@ void FirmwareUpgrade::FWLoadClick()
     link_.SendUpgradeCommand(QByteArray(cmd::kRunMode));
     StatusText status(setStatus_);
     status(QStringLiteral("Firmware upgrade"));
+    int attempts = 0;
     if (state_.InstrumentRunning &&
-        dialogs_.askYesNo(kTerminateRun, QStringLiteral("NESMO-7"), Dialogs::Icon::Error)) {
-        int attempts = 0;
+        dialogs_.askYesNo(kTerminateRun, QStringLiteral("NESMO-7"), Dialogs::Icon::Error))
         stopRun(attempts);
-    }
     const int answered = link_.SendUpgradeCommand(QByteArray(cmd::kRunMode));
-    if (state_.InstrumentRunning || link_.closing()) return;
+    if (link_.closing()) return;
+    if (state_.InstrumentRunning) {
+        // The operator who said No knows why nothing happens; one who said Yes
+        // is told that the instrument would not stop.
+        if (attempts > 0)
+            dialogs_.message(
+                QStringLiteral("The Nesmo-7 did not stop its run (%1 attempts): the firmware "
+                               "was not loaded.\rStop the measurement on the instrument, then "
+                               "load the firmware again.")
+                    .arg(attempts));
+        return;
+    }
     if (!answered) {
         // Whether it runs is not known, and an instrument that does not answer
         // would only refuse every record after it has erased its program.
@@ -206,12 +212,18 @@ void FirmwareUpgrade::FWLoadClick()
         dialogs_.message(file.error + QStringLiteral("\nNothing has been sent to the instrument."));
         return;
     }
+    // The versions decide before anything more reaches the instrument.
+    switch (firmware::versionGate(state_.FirmwareVersion, file.records.first())) {
+        case firmware::Gate::NeedsVersion9926: dialogs_.message(kNeeds9926); return;
+        case firmware::Gate::NeedsVersion130: dialogs_.message(kNeeds130); return;
+        case firmware::Gate::Pass: break;
+    }
     transfer(path, file.records);
 }
 
 void FirmwareUpgrade::transfer(const QString& path, const QList<QByteArray>& records)
 {
-    const ActiveTransfer active(state_, [this](bool on) { emit activeChanged(on); });
+    const ActiveTransfer active(state_);
 
     link_.SendUpgradeCommand(QByteArray(cmd::kRunMode));
     int attempts = 0;
@@ -219,16 +231,9 @@ void FirmwareUpgrade::transfer(const QString& path, const QList<QByteArray>& rec
     if (link_.closing()) return;
 
     TransferWindow window(
-        pages_, progress_,
+        *this, progress_,
         QStringLiteral("Transferring firmware file ") + path + QStringLiteral(" to instrument:"));
     status(QStringLiteral("Transferring firmware file ") + path + QStringLiteral(" to instrument"));
-
-    const QByteArray first = records.isEmpty() ? QByteArray() : records.first();
-    switch (firmware::versionGate(state_.FirmwareVersion, first)) {
-        case firmware::Gate::NeedsVersion9926: dialogs_.message(kNeeds9926); return;
-        case firmware::Gate::NeedsVersion130: dialogs_.message(kNeeds130); return;
-        case firmware::Gate::Pass: break;
-    }
 
     int blink = attempts;
     if (!sendRecords(records, blink)) return;
@@ -237,7 +242,6 @@ void FirmwareUpgrade::transfer(const QString& path, const QList<QByteArray>& rec
     progress_.setLabelText(QStringLiteral("Load complete; testing integrity"));
     status(QStringLiteral("Firmware transfer is complete; testing integrity"));
     const int result = testIntegrity(blink);
-    window.restoreCursor();
     if (link_.closing()) return;
     tell(result == 2 ? kReady : kVerifyFailed);
 }
@@ -256,7 +260,14 @@ bool FirmwareUpgrade::sendRecords(const QList<QByteArray>& records, int& blink)
             taken = state_.TransferStatus == 0;
         }
         if (!taken) {
-            tell(kCopyProblem);
+            // A link that broke is the likelier cause than the records.
+            tell(link_.linkOpen()
+                     ? kCopyProblem
+                     : kCopyProblem +
+                           QStringLiteral("\rThe connection to the instrument was lost during "
+                                          "the transfer: the instrument holds no complete "
+                                          "program. Connect it again and load the firmware "
+                                          "again."));
             return false;
         }
         progress_.setTransferPosition(firmware::barPosition(++accepted));
@@ -269,6 +280,7 @@ int FirmwareUpgrade::testIntegrity(int& blink)
     state_.TransferStatus = 1;
     link_.SendUpgradeCommand(QByteArray(cmd::kIntegrityTestStart));
     progress_.setTransferPosition(firmware::kBarMaximum);
+    emit phaseChanged(Phase::TestingIntegrity);
 
     // The instrument answers with the result once its test has finished. The
     // asking is bounded: an instrument that never gives a result, or a link that

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QTabWidget>
 #include <functional>
 
 #include "core/app_state.h"
@@ -21,9 +20,8 @@ class FirmwareUpgrade final : public QObject {
     Q_OBJECT
 
 public:
-    FirmwareUpgrade(AppState& state, Link& link, Dialogs& dialogs, QTabWidget* pages,
-                    InstrumentProgress& progress, std::function<void(const QString&)> setStatus,
-                    QObject* parent = nullptr);
+    FirmwareUpgrade(AppState& state, Link& link, Dialogs& dialogs, InstrumentProgress& progress,
+                    std::function<void(const QString&)> setStatus, QObject* parent = nullptr);
 
     void FWLoadClick();
 
@@ -37,14 +35,19 @@ public:
     static constexpr int kIntegrityLimitMs = 60000;
     static constexpr int kIntegrityPauseMs = 250;
 
+    // Where the upgrade stands, for the window: while records go out the other
+    // pages are locked and the hourglass is over them; the integrity test needs
+    // the hourglass no more.
+    enum class Phase { Idle, Transferring, TestingIntegrity };
+
 signals:
-    // A transfer starts (true) or has ended, however (false).
-    void activeChanged(bool active);
+    void phaseChanged(FirmwareUpgrade::Phase phase);
 
 private:
     // Tries to stop a running measurement through the instrument's menu, at most
     // kStopAttempts times in all, then leaves the menu.
     void stopRun(int& attempts);
+    void upgrade();
     void transfer(const QString& path, const QList<QByteArray>& records);
     // Sends the records; false when one was not accepted (or the program closes).
     bool sendRecords(const QList<QByteArray>& records, int& blink);
@@ -56,7 +59,6 @@ private:
     AppState& state_;
     Link& link_;
     Dialogs& dialogs_;
-    QTabWidget* pages_;
     InstrumentProgress& progress_;
     std::function<void(const QString&)> setStatus_;
     QString fileName_;

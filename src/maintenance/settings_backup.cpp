@@ -12,7 +12,10 @@ SettingsBackup::SettingsBackup(AppState& state, Link& link, Dialogs& dialogs, QO
 
 bool SettingsBackup::holdsCurrentInstrument(const AppState& state)
 {
-    return state.SettingsBackedUp && state.BackupSerialNumber == state.SerialNumber;
+    // A "backup" on firmware that keeps none only let that firmware's upgrade go
+    // ahead; after the upgrade the instrument's settings are in no backup.
+    return state.SettingsBackedUp && state.BackupSerialNumber == state.SerialNumber &&
+           firmware::backupSupported(state.BackupFirmwareVersion);
 }
 
 void SettingsBackup::refreshIdentity(Link& link)
@@ -22,9 +25,24 @@ void SettingsBackup::refreshIdentity(Link& link)
     link.SendCommand(QByteArray(cmd::kFirmwareVersion));
 }
 
+namespace {
+
+const QString kNotConnected = QStringLiteral("The instrument is not connected.");
+
+}  // namespace
+
 void SettingsBackup::FileBackupsettingsExecute()
 {
-    if (state_.FirmwareUpgradeActive) return;
+    const LongOperation operation(link_.operations(), QStringLiteral("backing up the settings"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
+    if (!link_.linkOpen()) {
+        // Without an answer the version is not known, nor whether a backup could be made.
+        dialogs_.message(kNotConnected + QStringLiteral("\rThe settings were not backed up."));
+        return;
+    }
     refreshIdentity(link_);
     if (link_.closing()) return;
     state_.SettingsBackedUp = false;
@@ -35,6 +53,7 @@ void SettingsBackup::FileBackupsettingsExecute()
         if (state_.FirmwareVersion != 0) {
             state_.SettingsBackedUp = true;
             state_.BackupSerialNumber = state_.SerialNumber;
+            state_.BackupFirmwareVersion = state_.FirmwareVersion;
         }
         dialogs_.message(
             QStringLiteral("Backup settings not supported by this version\nPlease "
@@ -52,6 +71,7 @@ void SettingsBackup::FileBackupsettingsExecute()
     if (link_.closing()) return;
     if (state_.SettingsBackedUp) {
         state_.BackupSerialNumber = state_.SerialNumber;
+        state_.BackupFirmwareVersion = state_.FirmwareVersion;
         dialogs_.message(QStringLiteral("Backup settings successful!"));
     } else {
         dialogs_.message(QStringLiteral("Backup settings failed!"));
@@ -60,7 +80,15 @@ void SettingsBackup::FileBackupsettingsExecute()
 
 void SettingsBackup::FileRestoreSettingsExecute()
 {
-    if (state_.FirmwareUpgradeActive) return;
+    const LongOperation operation(link_.operations(), QStringLiteral("restoring the settings"));
+    if (!operation.taken()) {
+        dialogs_.message(operation.refusal());
+        return;
+    }
+    if (!link_.linkOpen()) {
+        dialogs_.message(kNotConnected + QStringLiteral("\rThe settings were not restored."));
+        return;
+    }
     // After an upgrade the instrument runs another version than the one known.
     refreshIdentity(link_);
     if (link_.closing()) return;

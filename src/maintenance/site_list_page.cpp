@@ -73,6 +73,7 @@ SiteListPage::SiteListPage(AppState& state, Link& link, Dialogs& dialogs,
     siteList_->setLineWrapMode(QPlainTextEdit::NoWrap);
     siteList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     siteList_->installEventFilter(this);
+    connect(siteList_, &QPlainTextEdit::textChanged, this, &SiteListPage::recheckLines);
     layout->addWidget(siteList_);
 
     const auto wire = [this](QPushButton* b, void (SiteListPage::*handler)()) {
@@ -102,20 +103,27 @@ void SiteListPage::setLines(const QList<QByteArray>& lines)
     siteList_->setPlainText(text);
 }
 
-void SiteListPage::talk(void (SiteListPage::*operation)(), const QString& whenSilent)
+void SiteListPage::talk(void (SiteListPage::*operation)(), const QString& what,
+                        const QString& whenSilent)
 {
     if (busy_ || !link_.linkOpen()) return;
+    const LongOperation instrument(link_.operations(), what);
+    if (!instrument.taken()) {
+        dialogs_.message(instrument.refusal());
+        return;
+    }
     const QScopedValueRollback<bool> busy(busy_, true);
     try {
         (this->*operation)();
     } catch (const InstrumentNotAnswering&) {
-        dialogs_.message(whenSilent);
+        // A program that is closing has stopped the conversation itself.
+        if (!link_.closing()) dialogs_.message(whenSilent);
     }
 }
 
 void SiteListPage::GetSiteListClick()
 {
-    talk(&SiteListPage::readList,
+    talk(&SiteListPage::readList, QStringLiteral("reading the site list"),
          QStringLiteral(
              "The instrument does not answer: the site list has been read only in part."));
 }
@@ -123,6 +131,7 @@ void SiteListPage::GetSiteListClick()
 void SiteListPage::readList()
 {
     BusyScope wait(getButton_);
+    unfitLines_ = false;
     CommandSequence sequence(link_);
     sequence.send(QByteArray(cmd::kRunMode));
     setButton_->setEnabled(!state_.InstrumentRunning && !state_.FirmwareUpgradeActive);
@@ -150,7 +159,7 @@ void SiteListPage::readList()
 
 void SiteListPage::SetSiteListClick()
 {
-    talk(&SiteListPage::writeList,
+    talk(&SiteListPage::writeList, QStringLiteral("writing the site list"),
          QStringLiteral("The instrument does not answer: the site list has not been sent whole."));
 }
 
@@ -182,10 +191,39 @@ void SiteListPage::writeList()
     const bool currentKnown = sequence.send(QByteArray(cmd::kSite));
     const QString current = currentSite_();
     sequence.send(QByteArray(cmd::kSiteListFactoryDefault));
-    for (const QByteArray& line : lines)
-        sequence.send(sites::siteDefinitionCommand(line));
+    // A definition the instrument refuses (HUH?) or leaves unanswered keeps its
+    // line as typed, which looks stored: such sites are named afterwards.
+    QStringList refused;
+    QStringList unanswered;
+    for (int i = 0; i < lines.size(); ++i) {
+        const int refusalsBefore = state_.RefusedReplies;
+        const int answered = sequence.send(sites::siteDefinitionCommand(lines[i]));
+        if (sites::sentText(lines[i]).trimmed().isEmpty()) continue;
+        const int site = sites::siteNumberOf(lines[i]);
+        const QString name = site ? QString::number(site) : QStringLiteral("line %1").arg(i + 1);
+        if (state_.RefusedReplies != refusalsBefore)
+            refused << name;
+        else if (!answered)
+            unanswered << name;
+    }
     if (currentKnown)
         sequence.send(formatCommand(cmd::kSiteSelectFmt, current.toLatin1().constData()));
+    if (refused.isEmpty() && unanswered.isEmpty()) return;
+    const auto sitesText = [](const QStringList& names) {
+        return (names.size() == 1 ? QStringLiteral("site ") : QStringLiteral("sites ")) +
+               names.join(QStringLiteral(", "));
+    };
+    QStringList text;
+    if (!refused.isEmpty())
+        text << QStringLiteral("The instrument refused the definition of %1 (it answered HUH?).")
+                    .arg(sitesText(refused));
+    if (!unanswered.isEmpty())
+        text << QStringLiteral("The instrument did not answer the definition of %1.")
+                    .arg(sitesText(unanswered));
+    text << QStringLiteral(
+        "Their lines in the list are not stored in the instrument as they "
+        "stand; read the list again to see what it holds.");
+    dialogs_.message(text.join(u'\r'));
 }
 
 void SiteListPage::ReadSiteListFileClick()
@@ -197,7 +235,8 @@ void SiteListPage::ReadSiteListFileClick()
     const QFileInfo info(path);
     if (info.isFile() && info.size() > kFileLimit) {
         dialogs_.message(QStringLiteral("The file %1 holds %2 KB, too much for a site list "
-                                        "(50 lines). It was not read.")
+                                        "(50 lines). It was not read.\rA logged-data file "
+                                        "opens on the Data text page (File > Open from file).")
                              .arg(path)
                              .arg(info.size() / 1024));
         return;
@@ -208,9 +247,53 @@ void SiteListPage::ReadSiteListFileClick()
         dialogs_.message(file.error);
         return;
     }
-    setButton_->setEnabled(true);
-    setLines(sites::fileLines(file.bytes));
+    const QList<QByteArray> lines = sites::fileLines(file.bytes);
+    const QList<int> unfit = sites::linesThatAreNoSites(lines);
+    // Some file that is no site list (the dialog and its folder are shared with
+    // the logged data) changes nothing either.
+    const qsizetype sent = std::min<qsizetype>(lines.size(), sites::kSiteCount);
+    qsizetype empty = 0;
+    for (qsizetype i = 0; i < sent; ++i)
+        empty += lines[i].trimmed().isEmpty() ? 1 : 0;
+    if (!unfit.isEmpty() && unfit.size() == sent - empty) {
+        dialogs_.message(QStringLiteral("The file %1 holds no site list: none of its lines is a "
+                                        "site (a number from 1 to 50, a name in double quotes "
+                                        "and a calibration factor). It was not read.\rA "
+                                        "logged-data file opens on the Data text page (File > "
+                                        "Open from file).")
+                             .arg(path));
+        return;
+    }
+    setLines(lines);
     state_.CurrentFileName = path;
+    if (unfit.isEmpty()) {
+        setButton_->setEnabled(true);
+        return;
+    }
+    // The list is there to be mended; it is sent once every line reads as a site.
+    unfitLines_ = true;
+    setButton_->setEnabled(false);
+    QStringList shown;
+    for (const int n : unfit.mid(0, 10))
+        shown << QStringLiteral("%1: %2").arg(n).arg(QString::fromLatin1(lines[n - 1].left(40)));
+    if (unfit.size() > 10) shown << QStringLiteral("and %1 more").arg(unfit.size() - 10);
+    dialogs_.message(
+        QStringLiteral("%1 of the file %2 %3 no site (a number from 1 to 50, a name in double "
+                       "quotes and a calibration factor):\r%4\r"
+                       "\"Set site list\" stays disabled until every line in the list reads as "
+                       "a site.")
+            .arg(unfit.size() == 1 ? QStringLiteral("Line %1").arg(unfit[0])
+                                   : QStringLiteral("%1 lines").arg(unfit.size()),
+                 path, unfit.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                 shown.join(u'\r')));
+}
+
+void SiteListPage::recheckLines()
+{
+    if (!unfitLines_ || busy_) return;
+    if (!sites::linesThatAreNoSites(lines()).isEmpty()) return;
+    unfitLines_ = false;
+    setButton_->setEnabled(true);
 }
 
 void SiteListPage::WriteSiteListFileClick()
@@ -257,7 +340,9 @@ bool SiteListPage::eventFilter(QObject* watched, QEvent* event)
 
 void SiteListPage::SiteListEnter()
 {
-    if (setButton_->isEnabled() || enterMessagePending_) return;
+    // During a get or a set the list is read-only and the button is the
+    // operation's; a list with lines to mend has been told about.
+    if (busy_ || unfitLines_ || setButton_->isEnabled() || enterMessagePending_) return;
     // Shown once the focus has settled, not inside its change.
     enterMessagePending_ = true;
     QTimer::singleShot(0, this, [this] {

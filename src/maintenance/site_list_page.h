@@ -46,7 +46,10 @@ protected:
 private:
     // Runs a get or a set: refused while one runs or the link is closed; a silent
     // instrument ends it with this message.
-    void talk(void (SiteListPage::*operation)(), const QString& whenSilent);
+    void talk(void (SiteListPage::*operation)(), const QString& what, const QString& whenSilent);
+    // A list read from a file with lines that are no sites gets its Set button
+    // back once every line reads as a site.
+    void recheckLines();
     void readList();
     void writeList();
     void setLines(const QList<QByteArray>& lines);
@@ -63,6 +66,7 @@ private:
     QPlainTextEdit* siteList_ = nullptr;
     bool busy_ = false;  // a get, set, read or write is running
     bool enterMessagePending_ = false;
+    bool unfitLines_ = false;  // the list came from a file with lines that are no sites
 };
 
 }  // namespace nesmo

@@ -1,5 +1,7 @@
 #include "maintenance/site_rules.h"
 
+#include <QRegularExpression>
+
 #include "link/command_format.h"
 #include "link/commands.h"
 
@@ -45,6 +47,34 @@ QList<int> sitesThatLoseCharacters(const QList<QByteArray>& listLines)
     for (int i = 0; i < lines.size(); ++i)
         if (withoutControlBytes(lines[i]).size() > kMaxSentBytes) sites << i + 1;
     return sites;
+}
+
+bool isSiteLine(const QByteArray& line)
+{
+    static const QRegularExpression site(QStringLiteral(
+        R"(^[ \t]*([0-9]{1,2})[ \t]+"[^"]*"([ \t]+[-+]?([0-9]+([.,][0-9]*)?|[.,][0-9]+))?[ \t]*$)"));
+    const QRegularExpressionMatch m = site.match(QString::fromLatin1(line));
+    if (!m.hasMatch()) return false;
+    const int number = m.captured(1).toInt();
+    return number >= 1 && number <= kSiteCount;
+}
+
+QList<int> linesThatAreNoSites(const QList<QByteArray>& listLines)
+{
+    QList<int> lines;
+    const QList<QByteArray> sent = listLines.mid(0, kSiteCount);
+    for (int i = 0; i < sent.size(); ++i)
+        if (!sent[i].trimmed().isEmpty() && !isSiteLine(sent[i])) lines << i + 1;
+    return lines;
+}
+
+int siteNumberOf(const QByteArray& line)
+{
+    const QByteArray text = line.trimmed();
+    qsizetype digits = 0;
+    while (digits < text.size() && digits < 3 && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    return digits ? text.left(digits).toInt() : 0;
 }
 
 QList<QByteArray> fileLines(const QByteArray& bytes)

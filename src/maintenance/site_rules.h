@@ -24,6 +24,18 @@ QList<QByteArray> linesToSend(const QList<QByteArray>& listLines);
 // (often the calibration factor) would be lost.
 QList<int> sitesThatLoseCharacters(const QList<QByteArray>& listLines);
 
+// Whether a line reads as a site: its number (1 to 50), its name in double
+// quotes and, optionally, its calibration factor (a full stop or a comma before
+// the decimals), separated by blanks. An empty line is no site but fits.
+bool isSiteLine(const QByteArray& line);
+
+// The line numbers (from 1) among those a set sends whose text is neither empty
+// nor a site.
+QList<int> linesThatAreNoSites(const QList<QByteArray>& listLines);
+
+// The site number a line starts with, or 0.
+int siteNumberOf(const QByteArray& line);
+
 // A site list file's lines: CR LF, CR or LF end a line; a last line without an
 // end is a line too, a final line end adds none.
 QList<QByteArray> fileLines(const QByteArray& bytes);

@@ -268,7 +268,10 @@ void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& 
         if (nextInteger(lx)) v->setCurrentIndex(Control::InletTypeBox, lx.TokenValue);
     });
     // Reported, but nothing to show.
-    for (int quiet : {code::Battery, code::Huh, code::TempUnits})
+    // The instrument did not take a command: counted, so that an operation can
+    // tell which of its commands were refused.
+    parser.setKeywordHandler(code::Huh, [st](Lexer&) { ++st->RefusedReplies; });
+    for (int quiet : {code::Battery, code::TempUnits})
         parser.setKeywordHandler(quiet, [](Lexer&) {});
 }
 

@@ -112,6 +112,8 @@ void ReplyParser::variableReply()
             if (advanceInLine() == TokKeyword && lexer_.TokenValue == kw::On) {
                 view_.endReformatAnimation();
                 view_.postMessage(QString::fromLatin1(kMemoryReset));
+            } else if (lexer_.TokenKind == TokKeyword && lexer_.TokenValue == kw::Off) {
+                view_.reformatRefused();
             }
             break;
         case 235:

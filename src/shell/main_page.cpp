@@ -248,7 +248,7 @@ void MainPage::DeviceNOSet()
     panel_.setSerialText(QString());
 }
 
-void MainPage::setTransferLock(bool locked)
+void MainPage::setConnectionLocked(bool locked)
 {
     connectButton_->setEnabled(!locked);
     networkBox_->setEnabled(!locked);

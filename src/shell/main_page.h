@@ -45,9 +45,9 @@ public:
     bool connected() const { return connected_; }
 
     void SerialConnectClick();
-    // While a firmware transfer runs the link must stay as it is: the connection
-    // button, the port command and the network box are locked.
-    void setTransferLock(bool locked);
+    // While a long operation talks to the instrument the link must stay as it
+    // is: the connection button and the network box are locked.
+    void setConnectionLocked(bool locked);
     void SetConnection(bool open);
     void DeviceNOSet();
     void NetworkBoxEnter();

@@ -394,25 +394,44 @@ void MainWindow::wireLoggedData()
 
 void MainWindow::wireMaintenance()
 {
-    dataMemory_ = new DataMemory(
-        state_, *link_, dialogs_, *dataTextPage_, mainPage_->progress(),
-        {[this] { return configPage_->TagNumberEdit()->text(); }, [this] { return tags_->busy(); },
-         [this] { ViewGraphExecute(); }, [this] { ViewMainExecute(); }},
-        this);
+    dataMemory_ = new DataMemory(state_, *link_, dialogs_, *dataTextPage_, mainPage_->progress(),
+                                 {[this] { return configPage_->TagNumberEdit()->text(); },
+                                  [this] { ViewGraphExecute(); }, [this] { ViewMainExecute(); }},
+                                 this);
     backup_ = new SettingsBackup(state_, *link_, dialogs_, this);
     upgrade_ = new FirmwareUpgrade(
-        state_, *link_, dialogs_, pages_, mainPage_->progress(),
+        state_, *link_, dialogs_, mainPage_->progress(),
         [this](const QString& text) { configPage_->setStatus(text); }, this);
-    connect(upgrade_, &FirmwareUpgrade::activeChanged, this, &MainWindow::lockForTransfer);
+    connect(upgrade_, &FirmwareUpgrade::phaseChanged, this, &MainWindow::showTransferPhase);
+    connect(&link_->operations(), &OperationLock::changed, this, &MainWindow::lockForOperation);
 }
 
-void MainWindow::lockForTransfer(bool locked)
+void MainWindow::lockForOperation(bool busy)
 {
-    // Nothing may close the link or start another conversation with the
-    // instrument while its program is being rewritten.
-    for (const char* name : {"Loadnewfirmware1", "Backupsettings1", "Restoresettings1", "ComPort"})
-        if (QAction* a = action(name)) a->setEnabled(!locked);
-    mainPage_->setTransferLock(locked);
+    // While a long operation talks to the instrument, no other may start and
+    // nothing may close or change the link under it. Operations started from
+    // a page's own buttons refuse with a word instead.
+    for (const char* name :
+         {"FileNew", "Selectatag1", "Clearalltags1", "Backupsettings1", "Loadnewfirmware1",
+          "Restoresettings1", "Clearallloggeddata1", "ComPort"})
+        if (QAction* a = action(name)) a->setEnabled(!busy);
+    mainPage_->setConnectionLocked(busy);
+}
+
+void MainWindow::showTransferPhase(FirmwareUpgrade::Phase phase)
+{
+    // While the records go out, the Main page with its bar is in front and the
+    // other pages are locked; the hourglass stays over the pages until the
+    // integrity test, which only waits.
+    const bool transferring = phase == FirmwareUpgrade::Phase::Transferring;
+    const bool locked = phase != FirmwareUpgrade::Phase::Idle;
+    if (transferring) ViewMainExecute();
+    for (int i = 1; i < pages_->count(); ++i)
+        pages_->setTabEnabled(i, !locked);
+    if (transferring)
+        pages_->setCursor(Qt::WaitCursor);
+    else
+        pages_->unsetCursor();
 }
 
 void MainWindow::HelpAboutExecute()

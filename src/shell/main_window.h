@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/dialogs.h"
 #include "link/link.h"
+#include "maintenance/firmware_upgrade.h"
 #include "shell/settings_file.h"
 
 namespace nesmo {
@@ -17,7 +18,6 @@ class ConfigPage;
 class DataFileCommands;
 class DataGraphPage;
 class DataMemory;
-class FirmwareUpgrade;
 class HelpDocuments;
 class SettingsBackup;
 class DataTextPage;
@@ -83,7 +83,8 @@ private:
     void onPageChanged(int index);
     void wireLoggedData();
     void wireMaintenance();
-    void lockForTransfer(bool locked);
+    void lockForOperation(bool busy);
+    void showTransferPhase(FirmwareUpgrade::Phase phase);
 
     AppState& state_;
     Dialogs& dialogs_;

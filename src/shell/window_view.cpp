@@ -260,6 +260,15 @@ void WindowView::endReformatAnimation()
     mainPage_->progress().endReformat();
 }
 
+void WindowView::reformatRefused()
+{
+    // Only a re-format the program waits for ends here; a stray reply is no news.
+    if (mainPage_->progress().refuseReformat())
+        postMessage(
+            QStringLiteral("The instrument refused to re-format its data memory (it answered "
+                           "V 160 OFF).\rMemory was not erased."));
+}
+
 void WindowView::scheduleFlush()
 {
     if (flushScheduled_) return;

@@ -54,6 +54,7 @@ public:
     void stepDownloadProgress() override;
     void hideDownloadProgress() override;
     void endReformatAnimation() override;
+    void reformatRefused() override;
     void postMessage(const QString& text) override;
 
     // Applies the pending status and progress updates now.

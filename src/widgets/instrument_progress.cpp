@@ -32,6 +32,7 @@ void InstrumentProgress::setPosition(int position)
 
 void InstrumentProgress::startReformat()
 {
+    reformatExpected_ = true;
     bar_->show();
     Timer4Timer();
 }
@@ -49,10 +50,18 @@ void InstrumentProgress::Timer4Timer()
 
 void InstrumentProgress::endReformat()
 {
+    reformatExpected_ = false;
     timer4_.stop();
     if (transferring_) return;
     bar_->hide();
     setPosition(kReformatRange);
+}
+
+bool InstrumentProgress::refuseReformat()
+{
+    if (!reformatExpected_) return false;
+    endReformat();
+    return true;
 }
 
 void InstrumentProgress::beginTransfer(int maximum, const QString& labelText)

@@ -23,12 +23,20 @@ public:
     QTimer& Timer4() { return timer4_; }
     int position() const { return position_; }
 
-    // Re-format: the bar shown and its first tick at once.
+    // Re-format: asked for, so that its report may come from now on.
+    void expectReformat() { reformatExpected_ = true; }
+    // The bar shown and its first tick at once.
     void startReformat();
     void Timer4Timer();
-    // The instrument reported the re-format done: the ticking stops, the bar is
-    // hidden at 100. During a transfer the bar is the transfer's and stays.
+    // The re-format has ended (the instrument reported it done, or the program
+    // no longer waits for it): the ticking stops, the bar is hidden at 100.
+    // During a transfer the bar is the transfer's and stays.
     void endReformat();
+    // The instrument refused the re-format: true when one was expected, which
+    // then ends as above.
+    bool refuseReformat();
+    // Asked for and not yet ended: the bar is the re-format's.
+    bool reformatExpected() const { return reformatExpected_; }
     bool reformatRunning() const { return timer4_.isActive(); }
 
     // Transfer: the bar over 0 to maximum at 0 and shown, the label shown.
@@ -48,6 +56,7 @@ private:
     QTimer timer4_;
     int position_ = 0;
     bool transferring_ = false;
+    bool reformatExpected_ = false;
 };
 
 }  // namespace nesmo

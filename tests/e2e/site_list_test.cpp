@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 #include "config/config_page.h"
 #include "e2e/dump_rig.h"
@@ -153,6 +154,82 @@ TEST(SiteList, AFileRoundTripAddsAndLosesNoLine)
     rig.page().ReadSiteListFile()->click();
     EXPECT_EQ(rig.page().lines(),
               (QList<QByteArray>{"1 \"a\" 1.000", "2 \"b\" 1.000", "3 \"c\" 1.000"}));
+}
+
+TEST(SiteList, AFileIsCheckedAndASetNamesTheSitesTheInstrumentRefused)
+{
+    SiteRig rig;
+    // A file that is no site list changes nothing.
+    rig.page().SiteList()->setPlainText(QStringLiteral("kept\n"));
+    const QString data = rig.dir.filePath("UNT00001.txt");
+    writeFile(data, "\"Model Number\",\"Nesmo-7\"\r\n\"Tag Number  \",1\r\n   1  0.012\r\n");
+    rig.dialogs.openAnswer = data;
+    rig.page().ReadSiteListFile()->click();
+    EXPECT_EQ(rig.dialogs.messages.takeLast(),
+              "The file " + data +
+                  " holds no site list: none of its lines is a site (a number from 1 to 50, a "
+                  "name in double quotes and a calibration factor). It was not read.\rA "
+                  "logged-data file opens on the Data text page (File > Open from file).");
+    EXPECT_EQ(rig.page().lines(), QList<QByteArray>{"kept"});
+    EXPECT_FALSE(rig.page().SetSiteList()->isEnabled());
+    const QString big = rig.dir.filePath("big.txt");
+    writeFile(big, QByteArray(SiteListPage::kFileLimit + 1, 'x'));
+    rig.dialogs.openAnswer = big;
+    rig.page().ReadSiteListFile()->click();
+    EXPECT_TRUE(rig.dialogs.messages.takeLast().endsWith(
+        "It was not read.\rA logged-data file opens on the Data text page (File > Open from "
+        "file)."));
+
+    // Lines that are no sites are named; the list can be mended, then set.
+    const QString sites = rig.dir.filePath("sites.txt");
+    writeFile(sites,
+              "1 \"Factory default\" 1.000\r\n2 Kiln 1.000\r\n\r\n4 \"Silo\" 0,950\r\n"
+              "51 \"Shed\"\r\n");
+    rig.dialogs.openAnswer = sites;
+    rig.page().ReadSiteListFile()->click();
+    EXPECT_EQ(rig.dialogs.messages.takeLast(),
+              "2 lines of the file " + sites +
+                  " are no site (a number from 1 to 50, a name in double quotes and a calibration "
+                  "factor):\r2: 2 Kiln 1.000\r5: 51 \"Shed\"\r\"Set site list\" stays disabled "
+                  "until every line in the list reads as a site.");
+    EXPECT_EQ(rig.page().lines().size(), 5);
+    EXPECT_FALSE(rig.page().SetSiteList()->isEnabled());
+    rig.editLine(1, QStringLiteral("2 \"Kiln\" 1.000"));
+    EXPECT_FALSE(rig.page().SetSiteList()->isEnabled());
+    rig.editLine(4, QString());
+    EXPECT_TRUE(rig.page().SetSiteList()->isEnabled());
+
+    // A definition the instrument does not take is named after the set.
+    rig.editLine(3, QStringLiteral("4 \"Silo\" 5000"));
+    rig.page().SetSiteList()->click();
+    EXPECT_EQ(rig.dialogs.messages.takeLast(),
+              "The instrument refused the definition of site 4 (it answered HUH?).\rTheir lines "
+              "in the list are not stored in the instrument as they stand; read the list again "
+              "to see what it holds.");
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+}
+
+TEST(SiteList, DuringAGetOrSetTheListAsksNothingAndClosingTellsNothing)
+{
+    SiteRig rig({"--pace"});
+    rig.page().GetSiteList()->click();
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!rig.window->link().operations().busy()) return;
+        probe.stop();
+        QFocusEvent click(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(rig.page().SiteList(), &click);
+    });
+    probe.start(5);
+    rig.page().SetSiteList()->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(probe.isActive());
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
+
+    QTimer::singleShot(300, [&] { rig.window->close(); });
+    rig.page().GetSiteList()->click();
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty()) << rig.dialogs.messages.join('|').toStdString();
 }
 
 TEST(SiteList, TheLoadFirstMessageOnlyWhenTheOperatorEntersTheList)

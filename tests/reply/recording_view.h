@@ -72,6 +72,7 @@ public:
     void stepDownloadProgress() override { ++progressPosition; }
     void hideDownloadProgress() override { progressShown = false; }
     void endReformatAnimation() override { ++reformatEnded; }
+    void reformatRefused() override { ++reformatRefusals; }
     void postMessage(const QString& t) override { messages << t; }
 
     // Unset when the control was never written.
@@ -98,6 +99,7 @@ public:
     int progressPosition = 0;
     bool progressShown = false;
     int reformatEnded = 0;
+    int reformatRefusals = 0;
 
 private:
     QStringList itemsOf(Control c) const

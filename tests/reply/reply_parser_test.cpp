@@ -137,8 +137,9 @@ TEST_F(ParserTest, DisplayMemoryResetBackupAndTransfer)
     EXPECT_EQ(view.text(Control::PanelDisplayLine1), "PM2.5  0.012");
     EXPECT_EQ(view.text(Control::PanelDisplayLine2), "mg/m3");
 
-    feed("V 160 OFF\r");
+    feed("V 160 OFF\rV 160 17\r");
     EXPECT_EQ(view.reformatEnded, 0);
+    EXPECT_EQ(view.reformatRefusals, 1);
     feed("V 160 ON\r");
     EXPECT_EQ(view.reformatEnded, 1);
     EXPECT_EQ(view.messages, QStringList{ReplyParser::kMemoryReset});

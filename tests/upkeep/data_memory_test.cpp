@@ -9,6 +9,7 @@
 #include "config/page_rig.h"
 #include "e2e/dump_rig.h"
 #include "logged_data/data_memory.h"
+#include "logged_data/tag_directory.h"
 #include "shell/main_page.h"
 
 namespace nesmo::test {
@@ -38,9 +39,9 @@ struct MemoryRig : DumpRig {
 
 TEST(DataMemory, DeletesTheChosenTagOnlyOnceTheInstrumentHasMadeItCurrent)
 {
-    MemoryRig rig({"--no-tags", "--tag", "1:5", "--tag", "2:5", "--tag", "3:5"});
+    MemoryRig rig({"--no-tags", "--tag", "1:5", "--tag", "2:5", "--tag", "3:5", "--tag", "4:5"});
     rig.listTags();
-    ASSERT_EQ(rig.list()->count(), 3);
+    ASSERT_EQ(rig.list()->count(), 4);
     EXPECT_EQ(rig.list()->item(1)->text(), QStringLiteral(" 2      5"));
 
     // Nothing chosen: nothing sent.
@@ -64,28 +65,40 @@ TEST(DataMemory, DeletesTheChosenTagOnlyOnceTheInstrumentHasMadeItCurrent)
     EXPECT_TRUE(rig.page()->RichEdit1()->toPlainText().isEmpty());
     EXPECT_EQ(rig.window->configPage()->TagNumberEdit()->text(), "2");
 
-    // Yes, from the Delete button.
+    // Yes, from the Delete button: the tags listed afterwards tell that it went.
     rig.choose(1);
     rig.page()->TagDeleteBitButton()->click();
-    EXPECT_EQ(rig.sent(), QByteArray("tag  2      5\rv 147\r"));
+    EXPECT_EQ(rig.sent(), QByteArray("tag  2      5\rv 147\rtags\r"));
     EXPECT_EQ(rig.dialogs.messages.takeLast(), "Tag  2 has been deleted");
     EXPECT_FALSE(rig.page()->TagSelectPanel()->isVisible());
+    ASSERT_EQ(rig.list()->count(), 3);
 
-    // Every listed tag, in order, from the button with "Delete all data".
+    // Every listed tag, in order, from the button with "Delete all data". A
+    // listing asked for in the middle is refused: it would rebuild the list.
+    QTimer lister;
+    QObject::connect(&lister, &QTimer::timeout, [&] {
+        if (readFile(rig.log).count("v 147") < 2) return;
+        lister.stop();
+        rig.window->tagDirectory()->FileNewExecute();
+    });
+    lister.start(1);
     rig.page()->CheckBoxAllData()->setChecked(true);
     rig.page()->TagDeleteBitButton()->click();
-    EXPECT_EQ(rig.sent(), QByteArray("v 157\rv 157\rtag  1      5\rv 147\rtag  2      5\rv 147\r"
-                                     "tag  3      5\rv 147\r"));
+    EXPECT_FALSE(lister.isActive());
+    EXPECT_EQ(rig.sent(), QByteArray("v 157\rv 157\rtag  1\rv 147\rtag  3\rv 147\rtag  4\rv 147\r"
+                                     "tags\r"));
     EXPECT_EQ(rig.dialogs.asked.last().text,
               "WARNING! \nAre you sure you want to delete ALL Tag files from the instrument?");
-    EXPECT_EQ(rig.dialogs.messages.takeLast(), "ALL tag files have been deteted");
+    EXPECT_EQ(rig.dialogs.messages,
+              (QStringList{"Wait until the program has finished deleting tags.",
+                           "ALL tag files have been deteted"}));
     EXPECT_FALSE(rig.page()->CheckBoxAllData()->isChecked());
 
     rig.window->action("FileNew")->trigger();
     EXPECT_EQ(rig.dialogs.messages.takeLast(), "There are no tag files to download");
 }
 
-TEST(DataMemory, ATagTheInstrumentDoesNotConfirmIsNotDeleted)
+TEST(DataMemory, ATagTheInstrumentKeepsOrDoesNotConfirmIsNotReportedDeleted)
 {
     // An entry the instrument does not take leaves another tag current: the
     // instrument is never told to delete its current tag then.
@@ -101,12 +114,27 @@ TEST(DataMemory, ATagTheInstrumentDoesNotConfirmIsNotDeleted)
 
     // Delete-all stops at the first tag that fails and says how far it came.
     rig.window->action("Clearalltags1")->trigger();
-    EXPECT_EQ(rig.sent(), QByteArray("v 157\rv 157\rtag  4      3\rv 147\rtag 4x      3\r"));
+    EXPECT_EQ(rig.sent(), QByteArray("v 157\rv 157\rtag  4      3\rv 147\rtag 4x      3\rtags\r"));
     EXPECT_EQ(rig.dialogs.messages.takeLast(),
               "The instrument did not confirm tag 4x as its current tag.\r1 of 2 tag files have "
               "been deleted; the deleting stopped at tag 4x.");
     // The menu leaves the check box as it set it.
     EXPECT_TRUE(rig.page()->CheckBoxAllData()->isChecked());
+
+    // The tag a run logs into stays in the instrument, and is said to.
+    MemoryRig running({"--no-tags", "--running"});
+    running.window->link().SendCommand("tag\r");
+    const int logging = running.state.CurrentTag;
+    ASSERT_GT(logging, 0);
+    running.list()->addItem(QString::asprintf("%2d", logging));
+    running.choose(0);
+    running.sent();
+    QTest::keyClick(running.list(), Qt::Key_Delete);
+    EXPECT_EQ(running.sent(), QString::asprintf("tag %2d\rv 147\rtags\r", logging).toLatin1());
+    EXPECT_EQ(running.dialogs.messages.takeLast(),
+              QStringLiteral("Tag %1 is still in the Nesmo-7.\rThe instrument keeps the tag it is "
+                             "logging into.")
+                  .arg(logging));
 }
 
 TEST(DataMemory, ReformatShowsTimeUntilTheInstrumentReportsIt)
@@ -173,6 +201,39 @@ TEST(DataMemory, ErasingIsRefusedInRunModeAndAReformatThatNeverEndsHoldsTheUpgra
               "The data memory re-format is still running. Wait until the instrument has "
               "reported it finished, then load the new firmware.");
     EXPECT_EQ(rig.sent(), QByteArray());
+
+    // The wait ends, with what is known, once it has lasted three times the
+    // re-format's time, ...
+    const QString unknown = QStringLiteral(
+        "\rWhether the data memory was erased is not known: list the tags (File > Get data "
+        "from Nesmo-7) to see what it holds.");
+    rig.window->dataMemory()->setReformatLimitMs(2000);
+    rig.window->action("Clearallloggeddata1")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !rig.dialogs.messages.isEmpty(); }, 4000));
+    EXPECT_EQ(rig.dialogs.messages.takeLast(),
+              "The instrument has not reported the end of the re-format within 2 seconds; the "
+              "program no longer waits for it." +
+                  unknown);
+    EXPECT_FALSE(progress.reformatExpected());
+    EXPECT_FALSE(rig.window->mainPage()->ProgressBar2()->isVisible());
+    // ... at a new connection, ...
+    rig.window->dataMemory()->setReformatLimitMs(DataMemory::kReformatLimitMs);
+    rig.window->action("Clearallloggeddata1")->trigger();
+    rig.window->mainPage()->SetConnection(true);
+    EXPECT_EQ(rig.dialogs.messages.takeLast(),
+              "The connection to the instrument was made anew during the re-format; the "
+              "program no longer waits for its report." +
+                  unknown);
+    EXPECT_FALSE(progress.reformatRunning());
+    // ... and when the instrument refuses it.
+    rig.window->action("Clearallloggeddata1")->trigger();
+    rig.window->link().deliver("V 160 OFF\r\n");
+    ASSERT_TRUE(waitUntil([&] { return !rig.dialogs.messages.isEmpty(); }));
+    EXPECT_EQ(rig.dialogs.messages.takeLast(),
+              "The instrument refused to re-format its data memory (it answered V 160 "
+              "OFF).\rMemory was not erased.");
+    EXPECT_FALSE(progress.reformatRunning());
+    EXPECT_TRUE(rig.dialogs.messages.isEmpty());
 }
 
 TEST(DataMemory, WithoutAnInstrumentNothingIsReportedAsDone)

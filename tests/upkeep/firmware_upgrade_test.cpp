@@ -9,8 +9,12 @@
 
 #include "config/config_page.h"
 #include "e2e/dump_rig.h"
+#include "logged_data/data_memory.h"
+#include "logged_data/tag_directory.h"
 #include "maintenance/firmware_file.h"
 #include "maintenance/firmware_upgrade.h"
+#include "maintenance/settings_backup.h"
+#include "maintenance/site_list_page.h"
 #include "panel/panel_control.h"
 #include "shell/main_page.h"
 
@@ -164,26 +168,38 @@ TEST(FirmwareUpgrade, BackupAndRestoreByFirmwareVersion)
     EXPECT_FALSE(rig.state.SettingsBackedUp);
     EXPECT_EQ(rig.dialogs.messages, QStringList{"Backup settings successful!"});
 
-    // Firmware before 1.30 keeps no backup and needs none; an unknown version may
-    // be new firmware and gets no such pass.
+    // Firmware before 1.30 keeps no backup and needs none, but the upgrade it
+    // allows does not make one: the next upgrade asks for a real backup.
     UpgradeRig old({"--firmware", "1.28"});
     old.window->action("Backupsettings1")->trigger();
     EXPECT_TRUE(old.state.SettingsBackedUp);
-    old.window->link().port().close();
-    old.state.FirmwareVersion = 0;
+    EXPECT_EQ(old.dialogs.messages.takeLast(),
+              "Backup settings not supported by this version\nPlease upgrade your software");
+    const QString path = old.write(image(1, 31, 1));
+    old.load(path);
+    EXPECT_EQ(old.dialogs.messages.takeLast(), kReady);
+    old.load(path);
+    EXPECT_EQ(old.dialogs.messages.takeLast(),
+              "Can't upgrade\nBackup your settings first, then upgrade\n");
+    EXPECT_EQ(old.state.FirmwareVersion, 131);
+
+    // Without a connection neither is tried, and neither blames the firmware.
+    old.window->mainPage()->SetConnection(false);
     old.window->action("Backupsettings1")->trigger();
-    EXPECT_FALSE(old.state.SettingsBackedUp);
+    old.window->action("Restoresettings1")->trigger();
     EXPECT_EQ(old.dialogs.messages,
-              QStringList(2,
-                          "Backup settings not supported by this version\nPlease upgrade your "
-                          "software"));
-    EXPECT_TRUE(old.dialogs.asked.isEmpty());
+              (QStringList{"The instrument is not connected.\rThe settings were not backed up.",
+                           "The instrument is not connected.\rThe settings were not restored."}));
 }
 
 TEST(FirmwareUpgrade, ARecordIsSentAtMostFiveTimes)
 {
     for (const int refusals : {4, 5}) {
         UpgradeRig rig({"--refuse-sends", QString::number(refusals)});
+        // An error that escapes from the last message still leaves the window restored.
+        rig.dialogs.onMessage = [](const QString& text) {
+            if (text.startsWith("Problem copying")) throw std::runtime_error("escaped");
+        };
         const QList<QByteArray> records = image(1, 30, 1);
         rig.load(rig.write(records));
         const QByteArray sent = rig.sent();
@@ -194,6 +210,7 @@ TEST(FirmwareUpgrade, ARecordIsSentAtMostFiveTimes)
         } else {
             EXPECT_TRUE(sent.endsWith(first.repeated(5))) << sent.constData();
             EXPECT_EQ(rig.dialogs.messages.takeLast(), "Problem copying fw file to unit");
+            EXPECT_EQ(rig.dialogs.errors.size(), 1);
         }
         rig.expectRestored();
     }
@@ -254,7 +271,7 @@ TEST(FirmwareUpgrade, ADamagedFileIsRefusedBeforeAnythingIsSentForIt)
 TEST(FirmwareUpgrade, ARunningInstrumentIsStoppedOrLeftAlone)
 {
     {
-        // It resists: twenty attempts, then the upgrade ends without a word.
+        // It resists: twenty attempts, then the upgrade ends, and says why.
         UpgradeRig rig({"--running", "--sticky-run"});
         rig.dialogs.answers = {true};
         rig.load(rig.write(image(1, 30, 1)));
@@ -264,7 +281,10 @@ TEST(FirmwareUpgrade, ARunningInstrumentIsStoppedOrLeftAlone)
                   "WARNING! \nThe Nesmo-7 cannot be loaded while running. Terminate run?");
         EXPECT_EQ(rig.dialogs.asked[0].caption, "NESMO-7");
         EXPECT_EQ(rig.dialogs.asked[0].icon, Dialogs::Icon::Error);
-        EXPECT_TRUE(rig.dialogs.messages.isEmpty());
+        EXPECT_EQ(rig.dialogs.messages,
+                  QStringList{"The Nesmo-7 did not stop its run (20 attempts): the firmware was "
+                              "not loaded.\rStop the measurement on the instrument, then load "
+                              "the firmware again."});
         EXPECT_TRUE(rig.status().isEmpty());
     }
     // It stops at the first attempt; the operator then cancels the warning.
@@ -304,6 +324,9 @@ TEST(FirmwareUpgrade, NothingElseReachesTheInstrumentDuringATransfer)
                   "A firmware transfer is running: the connection stays as it is until it has "
                   "finished.");
         EXPECT_TRUE(w.link().port().isOpen());
+        w.firmwareUpgrade()->FWLoadClick();  // no second upgrade inside this one
+        EXPECT_EQ(rig.dialogs.messages.takeLast(),
+                  "Wait until the program has finished loading new firmware.");
         w.ViewGraphExecute();  // the graph page's "g" is refused
         w.panelControl()->RefreshPanel();
         EXPECT_EQ(w.link().SendCommand("v 5\r"), 0);
@@ -321,21 +344,16 @@ TEST(FirmwareUpgrade, NothingElseReachesTheInstrumentDuringATransfer)
     rig.expectRestored();
 }
 
-TEST(FirmwareUpgrade, VersionGatesAndTheClosingStepWhenAnErrorEscapes)
+TEST(FirmwareUpgrade, VersionGatesDecideBeforeTheRunIsStoppedForTheTransfer)
 {
     UpgradeRig rig({"--firmware", "1.26"});
-    rig.dialogs.onMessage = [](const QString& text) {
-        if (text.startsWith("Can't upgrade to this version")) throw std::runtime_error("escaped");
-    };
     rig.load(rig.write(image(1, 30, 1)));
     EXPECT_EQ(rig.dialogs.messages.takeLast(),
               "Can't upgrade to this version of software\nPlease upgrade to version 99.26 first\n");
-    EXPECT_EQ(rig.dialogs.errors.size(), 1);
-    EXPECT_EQ(rig.sent(), QByteArray("v 141\rv 144\rv 157\rv 157\rv 157\rkey esc\r"));
+    EXPECT_EQ(rig.sent(), QByteArray("v 141\rv 144\rv 157\rv 157\r"));
     rig.expectRestored();
 
     // The step version is taken, its version record sent first.
-    rig.dialogs.onMessage = {};
     const QList<QByteArray> bridge = image(99, 26, 1);
     rig.load(rig.write(bridge, "bridge.hex"));
     EXPECT_EQ(rig.dialogs.messages.takeLast(), kReady);
@@ -349,6 +367,88 @@ TEST(FirmwareUpgrade, VersionGatesAndTheClosingStepWhenAnErrorEscapes)
               "higher\n");
     EXPECT_FALSE(rig.sent().contains("v 251"));
     rig.expectRestored();
+}
+
+TEST(FirmwareUpgrade, OneLongOperationAtATime)
+{
+    // While the site list is read, no other operation starts inside its waits:
+    // each is refused with a word, and the menu's items are locked.
+    UpgradeRig rig({"--pace"});
+    MainWindow& w = *rig.window;
+    const QString path = rig.write(image(1, 30, 1));
+    rig.dialogs.openAnswer = path;
+    QStringList refused;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!w.link().operations().busy()) return;
+        probe.stop();
+        for (const char* name : {"FileNew", "Clearalltags1", "Backupsettings1", "Loadnewfirmware1",
+                                 "Restoresettings1", "Clearallloggeddata1", "ComPort"})
+            EXPECT_FALSE(w.action(name)->isEnabled()) << name;
+        EXPECT_FALSE(w.mainPage()->SerialConnectionButton()->isEnabled());
+        w.firmwareUpgrade()->FWLoadClick();
+        w.settingsBackup()->FileBackupsettingsExecute();
+        w.settingsBackup()->FileRestoreSettingsExecute();
+        w.dataMemory()->FileDeleteAllExecute();
+        w.dataMemory()->Clearallloggeddata1Click();
+        w.tagDirectory()->FileNewExecute();
+        w.configPage()->GetConfigClick();
+        refused = rig.dialogs.messages;
+    });
+    probe.start(5);
+    w.siteListPage()->GetSiteListClick();
+    EXPECT_EQ(refused,
+              QStringList(7, "Wait until the program has finished reading the site list."));
+    const QByteArray sent = rig.sent();
+    EXPECT_TRUE(sent.startsWith("v 157\rsite\r")) << sent.constData();
+    EXPECT_TRUE(sent.endsWith("site 50\r\rsite 1\r")) << sent.constData();
+    EXPECT_EQ(sent.count("\r"), 2 + 2 + 2 * 50 + 1);  // nothing but the site list's commands
+    EXPECT_TRUE(w.action("Loadnewfirmware1")->isEnabled());
+    EXPECT_TRUE(w.mainPage()->SerialConnectionButton()->isEnabled());
+}
+
+TEST(FirmwareUpgrade, ATransferCutByTheLinkIsToldAndARetryAndTheRestoreSucceed)
+{
+    UpgradeRig rig({"--firmware", "1.30", "--cut-transfer", "3"});
+    rig.window->link().SendCommand("tag 7\r");
+    rig.window->action("Backupsettings1")->trigger();
+    EXPECT_EQ(rig.dialogs.messages.takeLast(), "Backup settings successful!");
+    const QList<QByteArray> records = image(1, 31, 6);
+    const QString path = rig.write(records);
+    rig.sent();
+    rig.load(path);
+    EXPECT_TRUE(rig.dialogs.messages.contains(
+        "Problem copying fw file to unit\rThe connection to the instrument was lost during the "
+        "transfer: the instrument holds no complete program. Connect it again and load the "
+        "firmware again."))
+        << rig.dialogs.messages.join('|').toStdString();
+    // Three records went in; the fourth met the cut line.
+    const QByteArray sent = rig.sent();
+    EXPECT_TRUE(sent.contains(transferCommands(records.mid(0, 4))));
+    EXPECT_FALSE(sent.contains(firmware::recordCommand(records[4])));
+    rig.expectRestored();
+
+    // The line comes back; the boot loader alone answers until a whole image is in.
+    QByteArray out;
+    ASSERT_TRUE(waitUntil([&] {
+        out += rig.sim->process().readAllStandardOutput();
+        return out.contains("back");
+    }));
+    rig.window->link().port().setPortNumber(7);
+    rig.window->mainPage()->SetConnection(true);
+    ASSERT_TRUE(rig.window->link().port().isOpen());
+    rig.dialogs.messages.clear();
+    rig.sent();
+    rig.load(path);
+    EXPECT_EQ(rig.dialogs.messages, QStringList{kReady});
+    EXPECT_EQ(rig.sent(), "v 141\rv 144\rv 157\rv 157\rv 157\rkey esc\r" +
+                              transferCommands(records) + "v 252  1\rv 252\r");
+    rig.expectRestored();
+
+    rig.window->action("Restoresettings1")->trigger();
+    EXPECT_EQ(rig.dialogs.messages.takeLast(), "Restore settings successful!");
+    EXPECT_EQ(rig.state.FirmwareVersion, 131);
+    EXPECT_EQ(rig.currentTag(), 7);
 }
 
 }  // namespace
