@@ -20,6 +20,10 @@ PanelControl::PanelControl(AppState& state, Link& link, PanelWindow& panel, QPus
       hooks_(std::move(hooks))
 {
     connect(&panel_, &PanelWindow::keyPressed, this, &PanelControl::pressKey);
+    // Queued: the exchange that has just ended may be one of a sequence whose
+    // next command follows at once.
+    connect(&link_, &Link::exchangeEnded, this, &PanelControl::sendWaitingKeys,
+            Qt::QueuedConnection);
     connect(&panel_, &PanelWindow::closedByOperator, this, [this] { setShown(false); });
     link_.setPanelVisible([this] { return panel_.isVisible(); });
 }
@@ -101,14 +105,32 @@ void PanelControl::openOrRefresh()
         ViewInstControlPanelClick();
 }
 
-void PanelControl::pressKey(panel::Key key)
+void PanelControl::pressKey(panel::Key key, bool autoRepeat)
 {
-    if (keyRunning_ || state_.FirmwareUpgradeActive) return;
-    const QScopedValueRollback<bool> running(keyRunning_, true);
+    if (state_.FirmwareUpgradeActive || link_.operations().busy()) return;
     panel_.setFocus(Qt::OtherFocusReason);  // no control of the panel keeps the focus
-    for (const QByteArray& command : panel::commandsFor(key))
-        link_.SendCommand(command);
-    RefreshPanel();
+    if (keyRunning_ || link_.exchanging()) {
+        if (!autoRepeat) waitingKeys_.append(key);
+        return;
+    }
+    waitingKeys_.append(key);
+    sendWaitingKeys();
+}
+
+void PanelControl::sendWaitingKeys()
+{
+    if (keyRunning_ || link_.exchanging() || waitingKeys_.isEmpty()) return;
+    if (state_.FirmwareUpgradeActive || link_.operations().busy()) {
+        waitingKeys_.clear();
+        return;
+    }
+    const QScopedValueRollback<bool> running(keyRunning_, true);
+    // Keys pressed while these go out join the end of the queue.
+    while (!waitingKeys_.isEmpty()) {
+        for (const QByteArray& command : panel::commandsFor(waitingKeys_.takeFirst()))
+            link_.SendCommand(command);
+        RefreshPanel();
+    }
 }
 
 }  // namespace nesmo

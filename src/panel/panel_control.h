@@ -40,14 +40,18 @@ public:
     void RefreshPanel();
     // The tag list's "open the panel": shows it when hidden, refreshes it when shown.
     void openOrRefresh();
-    // One instrument key, then the display refreshed. A key that arrives while a
-    // key's exchange still runs (a held key's repeats) is dropped.
-    void pressKey(panel::Key key);
+    // One instrument key, then the display refreshed. A key pressed while an
+    // exchange runs waits its turn, in order; a held key's repeats that come
+    // meanwhile are dropped, and so is every key while a long operation or a
+    // firmware transfer holds the instrument.
+    void pressKey(panel::Key key, bool autoRepeat = false);
 
 private:
     void toggle(bool mayConnect);
     // The one place where the shown state changes: window, caption and check follow.
     void setShown(bool shown);
+    // Sends the keys that wait, once no exchange runs.
+    void sendWaitingKeys();
 
     AppState& state_;
     Link& link_;
@@ -57,6 +61,7 @@ private:
     PanelHooks hooks_;
     bool shown_ = false;
     bool keyRunning_ = false;
+    QList<panel::Key> waitingKeys_;
 };
 
 }  // namespace nesmo

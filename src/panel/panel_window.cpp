@@ -132,7 +132,7 @@ QPushButton* PanelWindow::addKey(panel::Key key, const char* objectName, const c
     button->setFlat(true);
     // Clicks must not take the focus: the window itself hears the keyboard.
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, key] { emit keyPressed(key); });
+    connect(button, &QPushButton::clicked, this, [this, key] { emit keyPressed(key, false); });
     keys_ << qMakePair(key, button);
     return button;
 }
@@ -163,7 +163,7 @@ void PanelWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
-    emit keyPressed(key);
+    emit keyPressed(key, event->isAutoRepeat());
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event)

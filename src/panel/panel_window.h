@@ -38,8 +38,9 @@ public:
     void moveFrameTo(int top, int left);
 
 signals:
-    // A key of the panel was clicked or typed (every key-down, repeats included).
-    void keyPressed(panel::Key key);
+    // A key of the panel was clicked or typed (every key-down, repeats included:
+    // autoRepeat tells a held key's repeats from separate presses).
+    void keyPressed(panel::Key key, bool autoRepeat);
     // The window's own close box hid it.
     void closedByOperator();
 
