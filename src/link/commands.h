@@ -8,7 +8,10 @@ namespace nesmo::cmd {
 // Variables
 inline constexpr char kDisplayPoll[] = "v 5\r";          // two display lines
 inline constexpr char kSerialNumber[] = "V 141\r";       // after a connection
-inline constexpr char kSerialNumberLower[] = "v 141\r";  // configuration read, panel
+// Configuration read and panel; with "v 144" also before a backup, a restore and
+// an upgrade, so that a swapped instrument is judged by its own version and its
+// backup is never taken for another's.
+inline constexpr char kSerialNumberLower[] = "v 141\r";
 inline constexpr char kFirmwareVersion[] = "v 144\r";
 inline constexpr char kFirmwareVersionSet[] = "v 144 \r";  // configuration write
 inline constexpr char kRunMode[] = "v 157\r";
@@ -70,6 +73,7 @@ inline constexpr char kTimeManualFmt[] = "time %s %s %s\r";  // the fields' text
 inline constexpr char kDateManualFmt[] = "date %s %i %s\r";
 
 // Tags
+// The tag list; also after a delete, whose result the tags then listed tell.
 inline constexpr char kTags[] = "tags\r";
 inline constexpr char kTagCounts[] = "tags 1\r";
 inline constexpr char kTagsQuery[] = "tags \r";  // the tag list before a tag-number change
@@ -78,6 +82,8 @@ inline constexpr char kTagQuery[] = "tag \r";
 inline constexpr char kTagDumpFmt[] = "tagdump %.2s \r";
 
 // Sites
+// The current site: a site list set asks for it first, so that the site it selects
+// again at its end is the one current now, not one the page showed earlier.
 inline constexpr char kSite[] = "site\r";
 inline constexpr char kSiteQueryFmt[] = "site %i\r\r";
 inline constexpr char kSiteListFactoryDefault[] = "site 1 \"Factory default\" 1.000\r\r";
