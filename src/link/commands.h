@@ -6,8 +6,8 @@
 namespace nesmo::cmd {
 
 // Variables
-inline constexpr char kDisplayPoll[] = "v 5\r";          // two display lines
-inline constexpr char kSerialNumber[] = "V 141\r";       // after a connection
+inline constexpr char kDisplayPoll[] = "v 5\r";     // two display lines
+inline constexpr char kSerialNumber[] = "V 141\r";  // after a connection
 // Configuration read and panel; with "v 144" also before a backup, a restore and
 // an upgrade, so that a swapped instrument is judged by its own version and its
 // backup is never taken for another's.
