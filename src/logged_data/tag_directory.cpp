@@ -19,34 +19,43 @@ TagDirectory::TagDirectory(AppState& state, Link& link, Dialogs& dialogs, DataTe
 
 void TagDirectory::FileNewExecute()
 {
-    // One conversation with the instrument at a time: a listing in the middle
-    // of a delete would rebuild the list the delete works through.
-    const LongOperation operation(link_.operations(), QStringLiteral("listing the tags"));
-    if (!operation.taken()) {
-        dialogs_.message(operation.refusal());
-        return;
+    bool running = false;
+    {
+        // One conversation with the instrument at a time: a listing in the middle
+        // of a delete would rebuild the list the delete works through.
+        const LongOperation operation(link_.operations(), QStringLiteral("listing the tags"));
+        if (!operation.taken()) {
+            dialogs_.message(operation.refusal());
+            return;
+        }
+        running = listTags();
     }
+    // A running instrument is shown on its panel instead, once the listing has
+    // let go of the instrument.
+    if (running && hooks_.openPanel) hooks_.openPanel();
+    page_.CheckBoxAllData()->setChecked(false);
+}
+
+bool TagDirectory::listTags()
+{
     if (link_.port().portNumber() == 0 && !state_.NetworkMode && hooks_.serialConnect)
         hooks_.serialConnect();
-    {
-        BusyScope busy;
-        state_.ReturnToGraph = hooks_.graphPageActive && hooks_.graphPageActive();
-        hooks_.showTextPage();
-        link_.SendCommand(QByteArray(cmd::kRunMode));
-        if (state_.InstrumentRunning) {
-            if (hooks_.openPanel) hooks_.openPanel();
-        } else if (!state_.FirmwareUpgradeActive && link_.SendCommand(QByteArray(cmd::kTags))) {
-            if (page_.TagListBox()->count() == 0) {
-                dialogs_.message(QStringLiteral("There are no tag files to download"));
-            } else {
-                link_.SendCommand(QByteArray(cmd::kTagCounts));
-                hooks_.showTextPage();
-                page_.showTagSelectPanel();
-                page_.TagListBox()->setFocus();
-            }
+    const BusyScope busy;
+    state_.ReturnToGraph = hooks_.graphPageActive && hooks_.graphPageActive();
+    hooks_.showTextPage();
+    link_.SendCommand(QByteArray(cmd::kRunMode));
+    if (state_.InstrumentRunning) return true;
+    if (!state_.FirmwareUpgradeActive && link_.SendCommand(QByteArray(cmd::kTags))) {
+        if (page_.TagListBox()->count() == 0) {
+            dialogs_.message(QStringLiteral("There are no tag files to download"));
+        } else {
+            link_.SendCommand(QByteArray(cmd::kTagCounts));
+            hooks_.showTextPage();
+            page_.showTagSelectPanel();
+            page_.TagListBox()->setFocus();
         }
     }
-    page_.CheckBoxAllData()->setChecked(false);
+    return false;
 }
 
 void TagDirectory::FileLoadFromInstExecute()

@@ -36,6 +36,9 @@ public:
     void CancelDataClick();
 
 private:
+    // Asks the run mode and, in standby, the tag list; true when it runs.
+    bool listTags();
+
     AppState& state_;
     Link& link_;
     Dialogs& dialogs_;

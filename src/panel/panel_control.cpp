@@ -52,8 +52,10 @@ void PanelControl::ViewInstControlPanelClick()
 
 void PanelControl::toggle(bool mayConnect)
 {
-    if (state_.FirmwareUpgradeActive) {
-        setShown(shown_);  // nothing talks to the instrument during a transfer
+    if (state_.FirmwareUpgradeActive || link_.operations().busy()) {
+        // Nothing else talks to the instrument during a long operation: its
+        // commands would go out inside the operation's waits.
+        setShown(shown_);
         return;
     }
     link_.showInTerminal(QByteArray(cmd::kDisplayRefresh));

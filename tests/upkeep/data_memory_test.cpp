@@ -75,16 +75,19 @@ TEST(DataMemory, DeletesTheChosenTagOnlyOnceTheInstrumentHasMadeItCurrent)
 
     // Every listed tag, in order, from the button with "Delete all data". A
     // listing asked for in the middle is refused: it would rebuild the list.
-    QTimer lister;
-    QObject::connect(&lister, &QTimer::timeout, [&] {
-        if (readFile(rig.log).count("v 147") < 2) return;
-        lister.stop();
-        rig.window->tagDirectory()->FileNewExecute();
-    });
-    lister.start(1);
+    // (Queued, the listing runs inside the wait of the command after the first
+    // "v 147", as a click would.)
+    QObject context;
+    int exchanges = 0;
+    QObject::connect(
+        &rig.window->link(), &Link::exchangeEnded, &context,
+        [&] {
+            if (++exchanges == 4) rig.window->tagDirectory()->FileNewExecute();
+        },
+        Qt::QueuedConnection);
     rig.page()->CheckBoxAllData()->setChecked(true);
     rig.page()->TagDeleteBitButton()->click();
-    EXPECT_FALSE(lister.isActive());
+    EXPECT_GT(exchanges, 4);
     EXPECT_EQ(rig.sent(), QByteArray("v 157\rv 157\rtag  1\rv 147\rtag  3\rv 147\rtag  4\rv 147\r"
                                      "tags\r"));
     EXPECT_EQ(rig.dialogs.asked.last().text,
