@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -23,18 +24,38 @@ void appendIsoTime(QByteArray& out, double day)
     out.append(buf, n);
 }
 
-// The shortest text that reads back as the same double; nothing for NaN.
-void appendNumber(QByteArray& out, double v)
+// A record field as the file writes it, when it is a number (however large);
+// nothing for a field that is none.
+void appendNumberField(QByteArray& out, QByteArrayView field)
 {
-    if (std::isnan(v)) return;
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr - buf);
+    const QByteArrayView text = field.trimmed();
+    if (text.isEmpty()) return;
+    // Digits, with a sign and a full stop: not "inf" or "nan", which read as
+    // numbers but are no instrument's.
+    const qsizetype first = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (first >= text.size() ||
+        !(std::isdigit(static_cast<unsigned char>(text[first])) || text[first] == '.'))
+        return;
+    double value = 0;
+    const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
+    const char* end = text.data() + text.size();
+    const auto r = std::from_chars(begin, end, value);
+    if (r.ptr != end || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) return;
+    out.append(text);
 }
 
-void appendRow(QByteArray& out, QByteArrayView key, QByteArrayView value)
+// A text from the instrument or the operator that a spreadsheet would take
+// for a formula gets a leading apostrophe, as spreadsheets expect.
+QByteArray textField(QByteArrayView text)
 {
-    out.append(csvField(key)).append(',').append(csvField(value)).append("\r\n");
+    if (!text.isEmpty() && QByteArrayView("=+-@\t\r").contains(text[0]))
+        return csvField('\'' + text.toByteArray());
+    return csvField(text);
+}
+
+void appendRow(QByteArray& out, QByteArrayView key, const QByteArray& field)
+{
+    out.append(key).append(',').append(field).append("\r\n");
 }
 
 }  // namespace
@@ -72,38 +93,50 @@ CsvExport exportCsv(QByteArrayView text)
         .append(",temperature_")
         .append(temperatureUnit)
         .append(",rh_percent,pressure_mmHg\r\n");
-    for (qsizetype i = 0; i < g.times.size(); ++i) {
-        appendIsoTime(out, g.times[i]);
+    // The times as the file stamps its records (start + k periods), the values
+    // as it writes them: each field on its own, so that one that cannot be read
+    // leaves the others as they are.
+    const double delay = g.drawingDelaySeconds / 86400.0;
+    const QList<QByteArrayView> lines = recordLines(text, g.header.NumberOfRecords);
+    for (qsizetype i = 0; i < g.times.size() && i < lines.size(); ++i) {
+        appendIsoTime(out, g.times[i] - delay);
+        QByteArrayView rest = lines[i];
+        qsizetype comma = rest.indexOf(',');  // after the record number
         for (int s = 0; s < kSeriesCount; ++s) {
             out.append(',');
-            appendNumber(out, g.values[s][i]);
+            if (comma < 0) continue;
+            rest = rest.sliced(comma + 1);
+            comma = rest.indexOf(',');
+            appendNumberField(out, comma < 0 ? rest : rest.first(comma));
         }
         out.append("\r\n");
+        ++e.rows;
     }
-    e.rows = static_cast<int>(g.times.size());
 
     // The start is one log period before the first record.
     const QByteArray period = g.header.LogPeriodText;
     const int periodSeconds =
         period.mid(0, 2).toInt() * 3600 + period.mid(3, 2).toInt() * 60 + period.mid(6, 2).toInt();
     QByteArray start;
-    if (!g.times.isEmpty()) appendIsoTime(start, g.times.first() - periodSeconds / 86400.0);
+    if (!g.times.isEmpty()) appendIsoTime(start, g.times.first() - delay - periodSeconds / 86400.0);
 
     QByteArray& h = e.header;
     appendRow(h, "key", "value");
-    appendRow(h, "model", g.header.Model.trimmed());
-    appendRow(h, "serial", g.header.SerialNo.trimmed());
+    appendRow(h, "model", textField(g.header.Model.trimmed()));
+    appendRow(h, "serial", textField(g.header.SerialNo.trimmed()));
     appendRow(h, "tag", QByteArray::number(g.header.TagNumber));
-    // The instrument's dump header names no site.
-    appendRow(h, "site", headerLineValue(text, "Site"));
+    // The instrument's dump header names no site; an edited file may.
+    appendRow(h, "site", textField(headerLineValue(text, "Site")));
     appendRow(h, "start", start);
+    // The instrument's clock knows no time zone nor daylight saving.
+    appendRow(h, "time_zone", csvField("instrument local time, no offset"));
     appendRow(h, "log_period_s", QByteArray::number(periodSeconds));
     appendRow(h, "records", QByteArray::number(g.header.NumberOfRecords));
-    appendRow(h, "calibration_factor", headerLineValue(text, "CalFactor"));
-    appendRow(h, "concentration_unit", unit);
+    appendRow(h, "calibration_factor", csvField(headerLineValue(text, "CalFactor")));
+    appendRow(h, "concentration_unit", textField(unit));
     appendRow(h, "temperature_unit", temperatureUnit);
-    appendRow(h, "alarm", headerLineValue(text, "ALARM  "));
-    appendRow(h, "alarm_level", headerLineValue(text, "ALARM_LEVEL"));
+    appendRow(h, "alarm", textField(headerLineValue(text, "ALARM  ")));
+    appendRow(h, "alarm_level", csvField(headerLineValue(text, "ALARM_LEVEL")));
     return e;
 }
 

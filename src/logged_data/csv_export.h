@@ -1,9 +1,10 @@
 #pragma once
 
 // A tag as comma-separated values for spreadsheets and scripts: one row a
-// record with an ISO 8601 time and the four values with a full stop as decimal
-// separator, whatever the locale; the header values in a second, key-value
-// file for those who want them. Widget-free.
+// record with its time as the file stamps it (ISO 8601, the instrument's local
+// clock, no offset) and its four values as the file writes them (a full stop as
+// decimal separator, whatever the locale); the header values in a second,
+// key-value file for those who want them. Widget-free.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -16,12 +17,14 @@ struct CsvExport {
     QString error;
     // "time,concentration_<unit>,temperature_C,rh_percent,pressure_mmHg", then
     // one row a record line. Lines end with CR LF; fields are quoted only where
-    // they must be (a comma, a double quote or a line end in them); a value
-    // that could not be read is an empty field.
+    // they must be (a comma, a double quote or a line end in them); a field
+    // that is no number is an empty field.
     QByteArray records;
-    // "key,value", then model, serial, tag, site, start, log_period_s,
-    // records, calibration_factor, concentration_unit, temperature_unit,
-    // alarm and alarm_level.
+    // "key,value", then model, serial, tag, site, start, time_zone,
+    // log_period_s, records, calibration_factor, concentration_unit,
+    // temperature_unit, alarm and alarm_level. A text from the instrument or
+    // the operator that starts like a formula (=, +, -, @, tab, CR) has a
+    // leading apostrophe.
     QByteArray header;
     int rows = 0;
 };

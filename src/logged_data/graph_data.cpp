@@ -106,7 +106,8 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
         int startSeconds = secondsOf(h.StartTime);
         // With a period of 5 s or less the drawing starts a few periods after
         // the header's start time.
-        if (period > 0 && period <= 5) startSeconds += (5 / period) * period;
+        if (period > 0 && period <= 5) g.drawingDelaySeconds = (5 / period) * period;
+        startSeconds += g.drawingDelaySeconds;
         const int month = graphMonth(QByteArrayView(h.StartDate));
         if (month == 0)
             throw ConversionError(QStringLiteral("'%1' is not a valid date")

@@ -7,12 +7,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
+#include <limits>
 
 #include "logged_data/csv_export.h"
 #include "logged_data/graph_data.h"
 
 namespace nesmo {
 namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 QByteArray sampleTag()
 {
@@ -24,7 +27,8 @@ TEST(CsvExport, SampleTagRowsAndHeaderValues)
 {
     QByteArray text = sampleTag();
     ASSERT_FALSE(text.isEmpty());
-    // An unreadable temperature in the fourth record leaves its field and the rest empty.
+    // An unreadable temperature in the fourth record leaves its field empty, and
+    // only that one: each field is read on its own, and written as the file has it.
     text.replace("    4,      -0.02,  -1.5,", "    4,      -0.02,  ----,");
     const CsvExport e = exportCsv(text);
     ASSERT_TRUE(e.error.isEmpty()) << e.error.toStdString();
@@ -34,14 +38,40 @@ TEST(CsvExport, SampleTagRowsAndHeaderValues)
                          "2023-07-04T23:59:00,0.08,21.2,38,754\r\n"
                          "2023-07-04T23:59:30,0.11,21.4,39,754\r\n"
                          "2023-07-05T00:00:00,0.74,3.4,13,846\r\n"
-                         "2023-07-05T00:00:30,-0.02,,,\r\n"
-                         "2023-07-05T00:01:00,12.5,30.1,100,910\r\n"
+                         "2023-07-05T00:00:30,-0.02,,41,752\r\n"
+                         "2023-07-05T00:01:00,12.50,30.1,100,910\r\n"
                          "2023-07-05T00:01:30,0.09,21.6,40,756\r\n"));
     EXPECT_EQ(e.header, QByteArray("key,value\r\nmodel,Nesmo-7\r\nserial,20871\r\ntag,9\r\n"
-                                   "site,\r\nstart,2023-07-04T23:58:30\r\nlog_period_s,30\r\n"
+                                   "site,\r\nstart,2023-07-04T23:58:30\r\n"
+                                   "time_zone,\"instrument local time, no offset\"\r\n"
+                                   "log_period_s,30\r\n"
                                    "records,6\r\ncalibration_factor,1.000\r\n"
                                    "concentration_unit,mg/m3\r\ntemperature_unit,C\r\n"
                                    "alarm,OFF\r\nalarm_level,0.000\r\n"));
+}
+
+TEST(CsvExport, TheCsvIsTheFileFieldByField)
+{
+    // A 1-second tag: its records at start + k seconds, as the file stamps them
+    // (the chart draws such a tag a few periods late).
+    QByteArray text = sampleTag();
+    text.replace("00:00:30\n", "00:00:01\n").replace("23:58:30\n", "23:58:00\n");
+    // A value beyond any chart, a field that is no number, and a site that a
+    // spreadsheet would run as a formula.
+    text.replace("    5,      12.50,", "    5, -32263715162714800128.00,");
+    text.replace("    2,       0.11,  21.4,   39,", "    2,       0.11,  inf,   x39,");
+    text.replace("\"Errors\"", "\"Site\", =HYPERLINK(\"x\")\n\"Errors\"");
+    const CsvExport e = exportCsv(text);
+    const QList<QByteArray> rows = e.records.split('\n');
+    ASSERT_GE(rows.size(), 7);
+    EXPECT_EQ(rows[1], "2023-07-04T23:58:01,0.08,21.2,38,754\r");
+    EXPECT_EQ(rows[2], "2023-07-04T23:58:02,0.11,,,754\r");
+    EXPECT_EQ(rows[5], "2023-07-04T23:58:05,-32263715162714800128.00,30.1,100,910\r");
+    EXPECT_TRUE(e.header.contains("\r\nstart,2023-07-04T23:58:00\r\n"));
+    EXPECT_TRUE(e.header.contains("\r\nsite,\"'=HYPERLINK(\"\"x\"\")\"\r\n"))
+        << e.header.constData();
+    // Numbers are never touched.
+    EXPECT_TRUE(e.header.contains("\r\ncalibration_factor,1.000\r\n"));
 }
 
 TEST(CsvExport, QuotingNamesAndTextsThatCannotBeExported)
@@ -136,7 +166,9 @@ TEST(CsvExport, PythonCsvAndPandasReadBackTheTagReadersValues)
         // The csv module gives the texts, pandas the parsed times and numbers.
         EXPECT_EQ(rows[i].toArray()[0].toString(), times[i].toString()) << i;
         for (int s = 0; s < kSeriesCount; ++s) {
-            const double mine = g.values[s][i];
+            // Record 70's concentration is no number; its other fields are read all the same.
+            const double record70[kSeriesCount] = {kNaN, 21.2, 38, 754};
+            const double mine = i == 69 ? record70[s] : g.values[s][i];
             const QJsonValue theirs = values[s].toArray()[i];
             if (std::isnan(mine))
                 EXPECT_TRUE(theirs.isNull()) << i << " " << s;
