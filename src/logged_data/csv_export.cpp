@@ -2,9 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cctype>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 
 #include "core/date_time.h"
@@ -22,26 +19,6 @@ void appendIsoTime(QByteArray& out, double day)
     const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.year, p.month,
                                 p.day, p.hour, p.minute, p.second);
     out.append(buf, n);
-}
-
-// A record field as the file writes it, when it is a number (however large);
-// nothing for a field that is none.
-void appendNumberField(QByteArray& out, QByteArrayView field)
-{
-    const QByteArrayView text = field.trimmed();
-    if (text.isEmpty()) return;
-    // Digits, with a sign and a full stop: not "inf" or "nan", which read as
-    // numbers but are no instrument's.
-    const qsizetype first = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    if (first >= text.size() ||
-        !(std::isdigit(static_cast<unsigned char>(text[first])) || text[first] == '.'))
-        return;
-    double value = 0;
-    const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
-    const char* end = text.data() + text.size();
-    const auto r = std::from_chars(begin, end, value);
-    if (r.ptr != end || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) return;
-    out.append(text);
 }
 
 // A text from the instrument or the operator that a spreadsheet would take
@@ -80,10 +57,7 @@ CsvExport exportCsv(QByteArrayView text)
         e.error = g.error;
         return e;
     }
-    // A unit shorter than five characters is read with its closing quote.
-    QByteArray unit = g.header.UnitName;
-    if (const qsizetype quote = unit.indexOf('"'); quote >= 0) unit.truncate(quote);
-    unit = unit.trimmed();
+    const QByteArray unit = concentrationUnit(g.header);
     const QByteArray temperatureUnit = g.header.TempUnits == 'F' ? "F" : "C";
 
     QByteArray& out = e.records;
@@ -100,14 +74,9 @@ CsvExport exportCsv(QByteArrayView text)
     const QList<QByteArrayView> lines = recordLines(text, g.header.NumberOfRecords);
     for (qsizetype i = 0; i < g.times.size() && i < lines.size(); ++i) {
         appendIsoTime(out, g.times[i] - delay);
-        QByteArrayView rest = lines[i];
-        qsizetype comma = rest.indexOf(',');  // after the record number
-        for (int s = 0; s < kSeriesCount; ++s) {
+        for (const QByteArrayView field : recordFields(lines[i])) {
             out.append(',');
-            if (comma < 0) continue;
-            rest = rest.sliced(comma + 1);
-            comma = rest.indexOf(',');
-            appendNumberField(out, comma < 0 ? rest : rest.first(comma));
+            if (isNumberField(field)) out.append(field);
         }
         out.append("\r\n");
         ++e.rows;

@@ -4,13 +4,14 @@
 
 #include <qcustomplot.h>
 #include <QBuffer>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSvgGenerator>
-#include <QTextLayout>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,7 @@
 #include "link/commands.h"
 #include "logged_data/data_text_page.h"
 #include "logged_data/exposure.h"
+#include "logged_data/exposure_report.h"
 #include "widgets/control_names.h"
 #include "widgets/run_guarded.h"
 #include "widgets/tool_icons.h"
@@ -187,9 +189,13 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
     exposure_ = new ExposureWindow([this] { return text_.textBytes(); },
                                    [this] { return visibleRange(); }, this);
     connect(exposureAction_, &QAction::triggered, exposure_, &ExposureWindow::showSummary);
-    connect(exposure_, &ExposureWindow::printRequested, this, [this](const QString& summary) {
-        runGuarded(dialogs_, [this, &summary] { printExposureSummary(summary); });
-    });
+    connect(exposure_, &ExposureWindow::printRequested, this,
+            [this] { runGuarded(dialogs_, [this] { printExposureSummary(); }); });
+    connect(exposure_, &ExposureWindow::reportRequested, this,
+            [this] { runGuarded(dialogs_, [this] { saveReportExecute(); }); });
+    // The summary follows the text: another tag loaded, a record edited.
+    connect(text_.RichEdit1()->document(), &QTextDocument::contentsChanged, exposure_,
+            &ExposureWindow::scheduleRefresh);
     connect(addToolButton(toolBar_, "ExposureSummaryButton", QStringLiteral("Exposure summary"),
                           style()->standardIcon(QStyle::SP_FileDialogInfoView)),
             &QToolButton::clicked, exposureAction_, &QAction::trigger);
@@ -200,6 +206,10 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
 
     buildChart();
     layout->addWidget(chart_, 1);
+    // ... and the zoom, where it summarises the visible range.
+    connect(chart_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), exposure_, [this] {
+        if (exposure_->VisibleRangeOnly()->isChecked()) exposure_->scheduleRefresh();
+    });
 
     statusBar_ = nameField(new QStatusBar, "StatusBarGraph", QStringLiteral("Data graph status"));
     statusBar_->setSizeGripEnabled(false);
@@ -221,7 +231,10 @@ std::optional<std::pair<double, double>> DataGraphPage::visibleRange() const
 {
     if (series_[SeriesData]->dataCount() == 0) return std::nullopt;
     const QCPRange r = chart_->xAxis->range();
-    return std::make_pair(r.lower / 86400.0 + kUnixEpochDay, r.upper / 86400.0 + kUnixEpochDay);
+    // In the file's own record times, which the summary works with.
+    const double lower = (r.lower - drawingDelaySeconds_) / 86400.0 + kUnixEpochDay;
+    const double upper = (r.upper - drawingDelaySeconds_) / 86400.0 + kUnixEpochDay;
+    return std::make_pair(lower, upper);
 }
 
 QList<QAction*> DataGraphPage::optionActions() const
@@ -499,6 +512,7 @@ void DataGraphPage::Tab3Show()
 
 void DataGraphPage::draw(const GraphData& data)
 {
+    drawingDelaySeconds_ = data.drawingDelaySeconds;
     title_->setText(data.title);
     const GraphOptions options = graphOptions();
     QVector<double> keys;
@@ -681,74 +695,108 @@ QSize DataGraphPage::outputSize() const
     return chart_->size().expandedTo(QSize(800, 500));
 }
 
-void DataGraphPage::printChartWithText(QPrinter& printer, const QString& text)
-{
-    // The chart lays its texts out with the screen's font metrics: it is drawn
-    // at the screen's resolution, whatever the printer's (as File > Print does
-    // with its screen-resolution printer).
-    const QPageLayout::Orientation before = printer.pageLayout().orientation();
-    const int resolution = printer.resolution();
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setResolution(chart_->logicalDpiY());
-    const auto restore = [&] {
-        printer.setResolution(resolution);
-        printer.setPageOrientation(before);
-    };
-    QCPPainter painter;
-    if (!painter.begin(&printer)) {
-        restore();
-        return;
-    }
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double width = page.width();
-    const double height = page.height();
-
-    // The chart across the page, in at most three fifths of its height.
-    const QSize size = outputSize();
-    const double scale = qMin(width / size.width(), height * 0.6 / size.height());
-    painter.save();
-    painter.translate((width - size.width() * scale) / 2, 0);
-    painter.scale(scale, scale);
-    chart_->toPainter(&painter, size.width(), size.height());
-    painter.restore();
-
-    // The text below, each line wrapped to the page's width.
-    QFont font(QStringLiteral("Courier New"), 9);
-    font.setStyleHint(QFont::TypeWriter);
-    const QFont printed(font, &printer);
-    painter.setFont(printed);
-    painter.setPen(Qt::black);
-    double y = size.height() * scale + QFontMetricsF(printed, &printer).height();
-    QStringList paragraphs = text.split(QLatin1Char('\n'));
-    while (!paragraphs.isEmpty() && paragraphs.last().isEmpty())
-        paragraphs.removeLast();
-    for (const QString& paragraph : std::as_const(paragraphs)) {
-        QTextLayout layout(paragraph, printed, &printer);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-            line.setLineWidth(width);
-        layout.endLayout();
-        for (int i = 0; i < layout.lineCount(); ++i) {
-            const QTextLine line = layout.lineAt(i);
-            if (y + line.height() > height && y > 0) {
-                printer.newPage();
-                y = 0;
-            }
-            line.draw(&painter, QPointF(0, y - line.y()));
-            y += line.height();
-        }
-    }
-    painter.end();
-    restore();
-}
-
-void DataGraphPage::printExposureSummary(const QString& summary)
+void DataGraphPage::printExposureSummary()
 {
     if (!summaryPrinter_) summaryPrinter_ = std::make_unique<QPrinter>();
     summaryPrinter_->setDocName(QStringLiteral("Exposure summary"));
-    if (dialogs_.print(*summaryPrinter_)) printChartWithText(*summaryPrinter_, summary);
+    if (dialogs_.print(*summaryPrinter_)) printReport(*summaryPrinter_);
+}
+
+void DataGraphPage::drawForReport()
+{
+    if (!state_.GraphStale) return;
+    draw(buildGraphData(text_.textBytes(), graphOptions(),
+                        deviceNumberFromFileName(state_.CurrentFileName)));
+}
+
+QByteArray DataGraphPage::chartSvg() const
+{
+    const QSize size = outputSize();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(), size));
+    svg.setTitle(title_->text());
+    svg.setResolution(chart_->logicalDpiX());
+    QCPPainter painter;
+    if (!painter.begin(&svg)) return {};
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    chart_->toPainter(&painter, size.width(), size.height());
+    painter.end();
+    return bytes;
+}
+
+void DataGraphPage::printReport(QPrinter& printer)
+{
+    drawForReport();
+    const QByteArray text = text_.textBytes();
+    const ExposureReport report = exposureReport(text, exposure_->summaryOf(text),
+                                                 exposure_->scope(), QDateTime::currentDateTime());
+    // Laid out at the screen's resolution, as the chart's texts are.
+    const int resolution = printer.resolution();
+    printer.setResolution(chart_->logicalDpiY());
+    paintExposureReport(printer, report, *chart_, outputSize());
+    printer.setResolution(resolution);
+}
+
+void DataGraphPage::saveReportExecute()
+{
+    FileDialogSetup setup;
+    setup.title = QStringLiteral("Save report");
+    const QFileInfo tagFile(state_.CurrentFileName);
+    const QString base = tagFile.completeBaseName();
+    setup.fileName =
+        (base.isEmpty() ? QStringLiteral("report") : base + QStringLiteral("-report")) +
+        QStringLiteral(".pdf");
+    if (state_.CurrentFileName.contains(QLatin1Char('/'))) setup.directory = tagFile.path();
+    setup.filters = {QStringLiteral("PDF document (*.pdf)"),
+                     QStringLiteral("HTML page (*.html *.htm)")};
+    setup.defaultSuffix = QStringLiteral("pdf");
+    QString path = dialogs_.saveFileName(setup);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    const QString error = saveReport(path);
+    if (!error.isEmpty())
+        dialogs_.message(QStringLiteral("The report could not be saved as %1:\n%2\n"
+                                        "Nothing was written; a file of that name is unchanged.")
+                             .arg(path, error));
+}
+
+QString DataGraphPage::saveReport(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool html = suffix == QLatin1String("html") || suffix == QLatin1String("htm");
+    if (!html && suffix != QLatin1String("pdf"))
+        return QStringLiteral(
+            "A report is saved as a PDF document or an HTML page: the name must end in .pdf, "
+            ".html or .htm.");
+    drawForReport();
+    const QByteArray text = text_.textBytes();
+    const ExposureSummary summary = exposure_->summaryOf(text);
+    if (!summary.error.isEmpty())
+        return QStringLiteral("No exposure summary: %1").arg(summary.error);
+    const ExposureReport report =
+        exposureReport(text, summary, exposure_->scope(), QDateTime::currentDateTime());
+    QByteArray bytes;
+    if (html) {
+        bytes = exposureReportHtml(report, chartSvg());
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(chart_->logicalDpiX());
+        pdf.setCreator(QStringLiteral("Nesmo Port"));
+        pdf.setTitle(report.title);
+        pdf.setPageSize(reportPageSize(QLocale()));
+        pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        if (!paintExposureReport(pdf, report, *chart_, outputSize()))
+            return QStringLiteral("The report could not be drawn.");
+    }
+    return saveWholeFile(path, bytes);
 }
 
 void DataGraphPage::saveImageExecute()
@@ -782,12 +830,12 @@ QString DataGraphPage::saveChartImage(const QString& path)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     // Vector drawings are drawn as on a printer: no cached pictures of parts.
-    const auto drawVector = [&](QPaintDevice* device, bool toWindow) {
+    const auto drawVector = [&](QPaintDevice* device) {
         QCPPainter painter;
         if (!painter.begin(device)) return false;
         painter.setMode(QCPPainter::pmVectorized);
         painter.setMode(QCPPainter::pmNoCaching);
-        if (toWindow) painter.setWindow(QRect(QPoint(), size));
+        painter.setWindow(QRect(QPoint(), size));
         chart_->toPainter(&painter, size.width(), size.height());
         return painter.end();
     };
@@ -795,13 +843,9 @@ QString DataGraphPage::saveChartImage(const QString& path)
     if (suffix == QLatin1String("png")) {
         drawn = chart_->toPixmap(size.width(), size.height()).save(&buffer, "PNG");
     } else if (suffix == QLatin1String("svg")) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(), size));
-        svg.setTitle(title);
-        svg.setResolution(chart_->logicalDpiX());
-        drawn = drawVector(&svg, false);
+        buffer.close();
+        bytes = chartSvg();
+        drawn = !bytes.isEmpty();
     } else if (suffix == QLatin1String("pdf")) {
         // One page the chart's size, a point a pixel; the chart's texts at the
         // screen's resolution, the one its layout is worked out with.
@@ -811,7 +855,7 @@ QString DataGraphPage::saveChartImage(const QString& path)
         pdf.setTitle(title);
         pdf.setPageMargins(QMarginsF());
         pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
-        drawn = drawVector(&pdf, true);
+        drawn = drawVector(&pdf);
     } else {
         return QStringLiteral(
             "A chart is saved as a PNG image, an SVG drawing or a PDF document: the name must end "

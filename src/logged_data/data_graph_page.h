@@ -99,10 +99,15 @@ public:
     void printChart(QPrinter& printer);
     // A picture of the chart at its size on the screen.
     QPixmap chartPicture() const;
-    // The chart on top of a landscape page and the text below it, in a fixed-pitch
-    // font, continued on further pages when it does not fit; the printer's
-    // orientation is restored afterwards.
-    void printChartWithText(QPrinter& printer, const QString& text);
+
+    // File > "Save report…" and the summary window's button: asks for a name.
+    void saveReportExecute();
+    // The exposure report of the text as the summary window takes it (whole tag
+    // or visible range) as a PDF, or as HTML for a name ending in .html or .htm.
+    // Returns the reason of a failure; empty on success.
+    QString saveReport(const QString& path);
+    // The same report on the printer.
+    void printReport(QPrinter& printer);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -122,8 +127,12 @@ private:
     void showReadout(const QPointF& at);
     void clearReadout();
     void saveImageExecute();
-    void printExposureSummary(const QString& summary);
+    void printExposureSummary();
     QSize outputSize() const;
+    // The chart drawn afresh from the text for a report when the page has not
+    // drawn it since the text changed; the page still draws it when shown.
+    void drawForReport();
+    QByteArray chartSvg() const;
 
     AppState& state_;
     Link& link_;
@@ -133,6 +142,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QAction* exposureAction_ = nullptr;
     ExposureWindow* exposure_ = nullptr;
+    // How much later than the file's stamps the drawn record times are.
+    int drawingDelaySeconds_ = 0;
     QCustomPlot* chart_ = nullptr;
     QCPTextElement* title_ = nullptr;
     QCPGraph* series_[kSeriesCount] = {};

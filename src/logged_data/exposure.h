@@ -1,37 +1,38 @@
 #pragma once
 
-// The exposure summary of a tag: per series the count, extremes, mean and median;
-// for the concentration the 8-hour time-weighted average, the highest 15-minute
-// average, the time above the alarm level and the records that are missing or
-// could not be read. Widget-free; worked out from the same records and record
-// times as the Data graph (buildGraphData), so the figures match the chart.
+// The exposure summary of a tag, as an occupational hygienist takes the figures:
+// per series the count, extremes, mean and median; for the concentration the
+// 8-hour time-weighted average, the highest rolling 8-hour and 15-minute
+// averages, the peak and the time above the alarm level. Widget-free.
 //
-// How the figures are taken (P is the log period, N the records summarised):
-//  * Every record stands for the P seconds that end at its time: the tag covers
-//    N x P seconds, from the first record's time minus P to the last record's time.
-//  * Record times come from the header's start date, start time and log period,
-//    as on the graph; the record lines' own time stamps are not read. So a gap
-//    shows only as fewer record lines than the header announces (missingRecords):
-//    the lines stop early, and the time they would have covered is not in the tag.
-//  * A concentration that cannot be read (or is beyond any instrument reading, as
-//    on the graph) is left out of the statistics and counted in unreadableRecords.
-//  * 8-hour TWA = (sum of concentration x P) / 480 min, the sum over a window of
-//    K = floor(8 h / P) consecutive records. A tag of at most 8 hours is one
-//    window: its unsampled time, and an unreadable record, count as zero. A tag
-//    longer than 8 hours gives the TWA of its worst (highest) 8-hour window,
-//    reported with that window's start and end; the TWA over the tag's own
-//    duration (the time-weighted mean of its readable records) is always given.
-//  * Highest 15-minute average: windows of W = floor(15 min / P) consecutive
-//    records (at least one), each the mean of its readable values; the earliest
-//    of equal windows is reported. A period that does not divide 15 minutes gives
-//    windows a little shorter (7 min: two records, 14 min); a period over 15
-//    minutes, single records. A tag shorter than 15 minutes gives the mean of the
-//    whole tag instead, flagged as such.
-//  * Time above the alarm level: with the header's alarm "INSTANT", "ON" or
-//    "STEL" (any other text but "OFF" is taken as on, with a note), the records
-//    whose concentration is strictly above "ALARM_LEVEL", times P.
+// How the figures are taken (P is the log period):
+//  * Record times are the file's own stamps: the header's start plus k periods,
+//    the first record at start + P. Every record stands for the P seconds that
+//    end at its time, so the concentration is a step in time: N records cover
+//    N x P seconds from the start. A gap shows only as fewer record lines than
+//    the header announces (missingRecords): the time they would have covered is
+//    not in the tag.
+//  * The dose is the sum of concentration x time. A concentration that cannot be
+//    read (or is beyond any instrument reading, as on the graph) is left out of
+//    it: its time is unsampled, like the time outside the tag. Every average is
+//    the dose in its window over the window's length, and is also given over
+//    the sampled time inside the window, from which a reader can extrapolate.
+//  * 8-hour TWA = dose / 8 h. Over the whole tag for a tag of up to 24 hours (a
+//    longer one is an extended shift, not its worst 8 hours); for a longer tag,
+//    one per calendar day of the instrument's clock, the highest as headline.
+//  * Highest rolling averages (15 minutes; 8 hours for a tag longer than that):
+//    exact windows of that length anywhere in the tag, a record at either end
+//    counting for the part of its time inside. The highest lies where an end of
+//    the window meets a record boundary, so those positions are tried; of equal
+//    windows the earliest is reported. A tag shorter than 15 minutes is one
+//    window, the time after it unsampled.
+//  * Time above the alarm level: with "INSTANT" or "ON" (or any text but "OFF",
+//    with a note) the records strictly above "ALARM_LEVEL", times P; with
+//    "STEL" the time during which the 15-minute average was above it.
 
 #include <QByteArrayView>
+#include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -54,12 +55,32 @@ struct SeriesStatistics {
     double median = kNoFigure;  // the mean of the middle two for an even count
 };
 
+// An average over a window of time.
+struct WindowAverage {
+    double average = kNoFigure;         // the dose in the window over its length
+    double sampledAverage = kNoFigure;  // the dose over the sampled time in it
+    double start = kNoFigure;           // the window
+    double end = kNoFigure;
+    long long windowSeconds = 0;   // the length the dose is divided by
+    long long coveredSeconds = 0;  // the tag's time in the window
+    long long sampledSeconds = 0;  // readable records' time in the window
+};
+
+// One calendar day of a tag longer than 24 hours.
+struct DailyTwa {
+    QString day;  // "yyyy-MM-dd"
+    // The day's dose over 8 hours; start, end and covered time are the part
+    // of the day the tag covers.
+    WindowAverage twa;
+};
+
+enum class TwaBasis { WholeTag, ExtendedShift, HighestDay };
 enum class AlarmMode { Off, Instant, Stel, Other };
 
 struct ExposureSummary {
     // Set when the header's times or date cannot be read; nothing else is then.
     QString error;
-    QString unit;             // the header's "Unit Name"
+    QString unit;             // the concentration unit as the instrument names it
     QString temperatureUnit;  // degree sign and the header's TEMPUNITS letter
     int periodSeconds = 0;
     int announcedRecords = 0;  // the header's record count (whole tag)
@@ -74,27 +95,23 @@ struct ExposureSummary {
     long long durationSeconds = 0;  // records x log period
     std::array<SeriesStatistics, kSeriesCount> series;
     int unreadableRecords = 0;  // concentration that could not be read
+    long long sampledSeconds = 0;
 
-    // Time-weighted figures; kNoFigure with a log period of 0.
-    double twa8h = kNoFigure;
-    double twa8hStart = kNoFigure;  // the window the 8-hour TWA is taken over
-    double twa8hEnd = kNoFigure;
-    bool shorterThan8h = false;
-    bool longerThan8h = false;
-    double twaOwnDuration = kNoFigure;
-
-    double shortTermAverage = kNoFigure;  // the highest 15-minute average
-    double shortTermStart = kNoFigure;
-    double shortTermEnd = kNoFigure;
-    int shortTermRecords = 0;  // records in the window
+    // Time-weighted figures; none (kNoFigure) with a log period of 0.
+    TwaBasis twaBasis = TwaBasis::WholeTag;
+    WindowAverage twa8h;        // the headline 8-hour TWA
+    QList<DailyTwa> dailyTwa;   // a tag longer than 24 hours
+    WindowAverage rolling8h;    // a tag longer than 8 hours
+    WindowAverage ownDuration;  // over the time summarised
+    WindowAverage shortTerm;    // the highest 15-minute average
     bool shorterThan15min = false;
 
     AlarmMode alarmMode = AlarmMode::Off;
     QString alarmText;  // the header's alarm value as it stands
     double alarmLevel = kNoFigure;
     bool alarmEvaluated = false;  // alarm on and its level readable
-    int recordsAboveAlarm = 0;
-    long long secondsAboveAlarm = 0;
+    int recordsAboveAlarm = 0;    // single readings above the level
+    double secondsAboveAlarm = 0;
 
     // Plain sentences on how the figures were taken (short or long tag, gaps).
     QStringList notes;
@@ -103,9 +120,9 @@ struct ExposureSummary {
 // The summary of the whole tag.
 ExposureSummary summarizeExposure(QByteArrayView tagText);
 
-// The summary of the records whose times lie in [firstTime, lastTime] (days
-// since 30 December 1899, half a second either side allowed): a zoomed chart's
-// visible range. Durations, windows and notes refer to those records alone.
+// The summary of the records whose file times lie in [firstTime, lastTime]
+// (days since 30 December 1899, half a second either side allowed): a zoomed
+// chart's visible range. Durations, windows and notes refer to those records.
 ExposureSummary summarizeExposure(QByteArrayView tagText, double firstTime, double lastTime);
 
 // A time as "yyyy-MM-dd hh:mm:ss" (whole seconds); empty for kNoFigure.
@@ -114,8 +131,25 @@ QString exposureTimeText(double day);
 // A duration as "2 h 30 min", "12 h", "10 min", "45 s".
 QString exposureDurationText(long long seconds);
 
-// The summary as plain text for copying: the tag's unit, numbers with a full
-// stop, times as "yyyy-MM-dd hh:mm:ss", one figure a line.
+// The summary laid out for reading: the headline figures first, then the
+// series statistics as a table. Numbers follow `locale` (the window shows the
+// user's; copies and files take QLocale::c(), a full stop).
+struct ExposureFigure {
+    QString name;    // "8-hour TWA"
+    QString value;   // "2.6250 mg/m3"
+    QString detail;  // the window it covers, the alarm level it is held against
+};
+struct ExposureLayout {
+    QList<ExposureFigure> headline;
+    QStringList tableHeader;
+    QList<QStringList> table;  // one row a series
+    QStringList facts;         // records, period, cover
+    QStringList notes;
+};
+ExposureLayout exposureLayout(const ExposureSummary& summary, const QLocale& locale);
+
+// The summary as plain text for copying: figures one a line, the table as
+// tab-separated lines that paste into a spreadsheet, numbers with a full stop.
 QString exposureSummaryText(const ExposureSummary& summary);
 
 }  // namespace nesmo

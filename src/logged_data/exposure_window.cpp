@@ -1,15 +1,29 @@
 #include "logged_data/exposure_window.h"
 
 #include <QClipboard>
-#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "logged_data/exposure.h"
 #include "widgets/control_names.h"
 
 namespace nesmo {
+
+namespace {
+
+QLabel* wrappedLabel(const char* objectName)
+{
+    auto* label = nameControl(new QLabel, objectName);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
 
 ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* parent)
     : QDialog(parent), source_(std::move(text)), range_(std::move(range))
@@ -17,13 +31,38 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     setObjectName(QStringLiteral("ExposureWindow"));
     setWindowTitle(QStringLiteral("Exposure summary"));
     auto* layout = new QVBoxLayout(this);
-    text_ = nameField(new QPlainTextEdit, "ExposureText", QStringLiteral("Exposure summary"));
-    text_->setReadOnly(true);
-    text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QFont mono(QStringLiteral("Courier New"), 10);
-    mono.setStyleHint(QFont::TypeWriter);
-    text_->setFont(mono);
-    layout->addWidget(text_, 1);
+
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    scope_ = nameControl(new QLabel, "ExposureScope");
+    QFont heading = scope_->font();
+    heading.setBold(true);
+    heading.setPointSizeF(heading.pointSizeF() * 1.15);
+    scope_->setFont(heading);
+    column->addWidget(scope_);
+    headline_ = new QWidget;
+    headlineGrid_ = new QGridLayout(headline_);
+    headlineGrid_->setContentsMargins(0, 0, 0, 0);
+    headlineGrid_->setColumnStretch(2, 1);
+    column->addWidget(headline_);
+    facts_ = wrappedLabel("ExposureFacts");
+    column->addWidget(facts_);
+    table_ =
+        nameField(new QTableWidget, "ExposureSeriesTable", QStringLiteral("Series statistics"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    column->addWidget(table_);
+    notes_ = wrappedLabel("ExposureNotes");
+    column->addWidget(notes_);
+    column->addStretch(1);
+
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    layout->addWidget(scroll, 1);
 
     auto* row = new QHBoxLayout;
     visibleOnly_ = nameControl(new QCheckBox(QStringLiteral("&Visible range only")),
@@ -32,27 +71,49 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     row->addWidget(visibleOnly_);
     row->addStretch(1);
     copy_ = nameControl(new QPushButton(QStringLiteral("&Copy")), "ExposureCopy");
+    copy_->setToolTip(QStringLiteral("Copy the figures as text, the table as tab-separated lines"));
     print_ = nameControl(new QPushButton(QStringLiteral("&Print\u2026")), "ExposurePrint");
-    print_->setToolTip(QStringLiteral("Print the chart with this summary below it"));
-    // Enter copies, as it did before there was a Print button.
+    print_->setToolTip(QStringLiteral("Print the tag's header, the chart and these figures"));
+    report_ = nameControl(new QPushButton(QStringLiteral("Save &report\u2026")), "ExposureReport");
+    report_->setToolTip(QStringLiteral("Save the report as a PDF document or an HTML page"));
+    // Enter copies, as it did before there were other buttons.
     print_->setAutoDefault(false);
+    report_->setAutoDefault(false);
     auto* close = nameControl(new QPushButton(QStringLiteral("Close")), "ExposureClose");
     row->addWidget(copy_);
     row->addWidget(print_);
+    row->addWidget(report_);
     row->addWidget(close);
     layout->addLayout(row);
-    resize(760, 440);
+    resize(900, 600);
 
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(150);
+    connect(&refreshTimer_, &QTimer::timeout, this, &ExposureWindow::refresh);
     connect(visibleOnly_, &QCheckBox::toggled, this, &ExposureWindow::refresh);
     connect(copy_, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(text_->toPlainText()); });
-    connect(print_, &QPushButton::clicked, this, [this] {
-        const QString heading = visibleOnly_->isChecked()
-                                    ? QStringLiteral("Exposure summary of the visible range")
-                                    : QStringLiteral("Exposure summary of the whole tag");
-        emit printRequested(heading + QStringLiteral("\n\n") + text_->toPlainText());
-    });
+            [this] { QGuiApplication::clipboard()->setText(plainText()); });
+    connect(print_, &QPushButton::clicked, this, &ExposureWindow::printRequested);
+    connect(report_, &QPushButton::clicked, this, &ExposureWindow::reportRequested);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+}
+
+QString ExposureWindow::scope() const
+{
+    return visibleOnly_->isChecked() ? QStringLiteral("Exposure summary of the visible range")
+                                     : QStringLiteral("Exposure summary of the whole tag");
+}
+
+ExposureSummary ExposureWindow::summaryOf(const QByteArray& text) const
+{
+    const std::optional<std::pair<double, double>> range =
+        visibleOnly_->isChecked() && range_ ? range_() : std::nullopt;
+    return range ? summarizeExposure(text, range->first, range->second) : summarizeExposure(text);
+}
+
+QString ExposureWindow::plainText() const
+{
+    return scope() + QStringLiteral("\n\n") + exposureSummaryText(summary_);
 }
 
 void ExposureWindow::showSummary()
@@ -63,14 +124,65 @@ void ExposureWindow::showSummary()
     activateWindow();
 }
 
+void ExposureWindow::scheduleRefresh()
+{
+    if (isVisible()) refreshTimer_.start();
+}
+
 void ExposureWindow::refresh()
 {
-    const QByteArray tag = source_ ? source_() : QByteArray();
-    const std::optional<std::pair<double, double>> range =
-        visibleOnly_->isChecked() && range_ ? range_() : std::nullopt;
-    const ExposureSummary summary =
-        range ? summarizeExposure(tag, range->first, range->second) : summarizeExposure(tag);
-    text_->setPlainText(exposureSummaryText(summary));
+    refreshTimer_.stop();
+    summary_ = summaryOf(source_ ? source_() : QByteArray());
+    showFigures();
+}
+
+void ExposureWindow::showFigures()
+{
+    // Numbers as the user writes them; copies and files take a full stop.
+    const ExposureLayout layout = exposureLayout(summary_, QLocale());
+    scope_->setText(scope());
+
+    qDeleteAll(headlineLabels_);
+    headlineLabels_.clear();
+    int r = 0;
+    for (const ExposureFigure& f : layout.headline) {
+        auto* name = new QLabel(f.name);
+        auto* value = new QLabel(f.value);
+        QFont bold = value->font();
+        bold.setBold(true);
+        name->setFont(bold);
+        value->setFont(bold);
+        auto* detail = new QLabel(f.detail);
+        detail->setWordWrap(true);
+        headlineGrid_->addWidget(name, r, 0, Qt::AlignTop);
+        headlineGrid_->addWidget(value, r, 1, Qt::AlignTop | Qt::AlignRight);
+        headlineGrid_->addWidget(detail, r, 2, Qt::AlignTop);
+        // Shown at once, not after the next turn of the event loop.
+        for (QLabel* label : {name, value, detail}) {
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            label->show();
+        }
+        headlineLabels_ << name << value << detail;
+        ++r;
+    }
+
+    facts_->setText(layout.facts.join(QLatin1Char('\n')));
+    table_->clear();
+    table_->setColumnCount(static_cast<int>(layout.tableHeader.size()));
+    table_->setHorizontalHeaderLabels(layout.tableHeader);
+    table_->setRowCount(static_cast<int>(layout.table.size()));
+    for (int row = 0; row < layout.table.size(); ++row)
+        for (int col = 0; col < layout.table[row].size(); ++col) {
+            auto* item = new QTableWidgetItem(layout.table[row][col]);
+            if (col > 0 && col != 3 && col != 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, col, item);
+        }
+    table_->setVisible(!layout.table.isEmpty());
+    table_->resizeColumnsToContents();
+    notes_->setText(layout.notes.isEmpty() ? QString()
+                                           : QStringLiteral("Notes:\n\u2022 ") +
+                                                 layout.notes.join(QStringLiteral("\n\u2022 ")));
 }
 
 }  // namespace nesmo

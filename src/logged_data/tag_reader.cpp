@@ -1,6 +1,7 @@
 #include "logged_data/tag_reader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -231,6 +232,48 @@ QList<QByteArrayView> recordLines(QByteArrayView text, int count)
         at = next;
     }
     return lines;
+}
+
+std::array<QByteArrayView, 4> recordFields(QByteArrayView line)
+{
+    std::array<QByteArrayView, 4> fields;
+    qsizetype comma = line.indexOf(',');  // after the record number
+    for (QByteArrayView& field : fields) {
+        if (comma < 0) break;
+        line = line.sliced(comma + 1);
+        comma = line.indexOf(',');
+        field = (comma < 0 ? line : line.first(comma)).trimmed();
+    }
+    return fields;
+}
+
+bool isNumberField(QByteArrayView field)
+{
+    if (field.isEmpty()) return false;
+    const qsizetype first = field[0] == '-' || field[0] == '+' ? 1 : 0;
+    if (first >= field.size() ||
+        !(std::isdigit(static_cast<unsigned char>(field[first])) || field[first] == '.'))
+        return false;
+    double value = 0;
+    const char* end = field.data() + field.size();
+    const auto r = std::from_chars(field.data() + (field[0] == '+' ? 1 : 0), end, value);
+    return r.ptr == end && (r.ec == std::errc() || r.ec == std::errc::result_out_of_range);
+}
+
+double numberField(QByteArrayView field)
+{
+    double value = std::numeric_limits<double>::quiet_NaN();
+    if (!isNumberField(field)) return value;
+    const auto r = std::from_chars(field.data() + (field[0] == '+' ? 1 : 0),
+                                   field.data() + field.size(), value);
+    return r.ec == std::errc() ? value : std::numeric_limits<double>::quiet_NaN();
+}
+
+QByteArray concentrationUnit(const TagHeader& header)
+{
+    QByteArray unit = header.UnitName;
+    if (const qsizetype quote = unit.indexOf('"'); quote >= 0) unit.truncate(quote);
+    return unit.trimmed();
 }
 
 }  // namespace nesmo

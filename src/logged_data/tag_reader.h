@@ -86,4 +86,22 @@ RecordValues readRecordLine(QByteArrayView line);
 // "record,". No such line, or a text that ends early, gives fewer.
 QList<QByteArrayView> recordLines(QByteArrayView text, int count);
 
+// The four value fields of a record line as the file writes them, blanks
+// trimmed: the text between the commas after the record number. A field the
+// line does not reach is empty. Unlike readRecordLine, a field that cannot be
+// read leaves the others as they are.
+std::array<QByteArrayView, 4> recordFields(QByteArrayView line);
+
+// Whether a field is a number as the instrument writes one: digits with a sign
+// and a full stop, however large (not "inf" or "nan", which no instrument writes).
+bool isNumberField(QByteArrayView field);
+
+// The field's value; NaN when it is no number or beyond the range of a double.
+double numberField(QByteArrayView field);
+
+// The concentration unit as the instrument names it: the header's "Unit Name"
+// without the closing quote that a name shorter than five characters is read
+// with, blanks trimmed ("/Mm\"" gives "/Mm").
+QByteArray concentrationUnit(const TagHeader& header);
+
 }  // namespace nesmo

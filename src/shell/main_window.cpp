@@ -278,6 +278,8 @@ void MainWindow::buildMenus()
               [this] { files_->FileSaveAsExecute(); });
     addAction(file, "FileExportCsv", QStringLiteral("&Export as CSV\u2026"),
               [this] { files_->FileExportCsvExecute(); });
+    addAction(file, "FileSaveReport", QStringLiteral("Save &report\u2026"),
+              [this] { dataGraphPage_->saveReportExecute(); });
     file->addSeparator();
     addAction(file, "FilePrint", QStringLiteral("&Print"), [this] { files_->FilePrintExecute(); });
     file->addSeparator();

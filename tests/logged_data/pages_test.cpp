@@ -20,6 +20,7 @@
 #include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
+#include "logged_data/exposure_report.h"
 #include "logged_data/exposure_window.h"
 #include "logged_data/tag_directory.h"
 #include "shell/main_page.h"
@@ -494,7 +495,7 @@ TEST(DataGraphPage, BuildsFromTheTextWhenItChanged)
     EXPECT_EQ(rig.keyTime(SeriesData, 2), QStringLiteral("15-03-2005 10:03:00"));
 }
 
-TEST(DataGraphPage, ExposureSummaryOfTheWholeTagOrTheVisibleRange)
+TEST(DataGraphPage, ExposureSummaryFollowsTheTagAndTheZoom)
 {
     PageRig rig;
     rig.open(rig.file("minute.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
@@ -502,20 +503,48 @@ TEST(DataGraphPage, ExposureSummaryOfTheWholeTagOrTheVisibleRange)
     rig.graph()->toolButton("ExposureSummaryButton")->click();
     ExposureWindow* w = rig.graph()->exposureWindow();
     ASSERT_TRUE(w->isVisible());
-    const QString whole = w->ExposureText()->toPlainText();
+    EXPECT_TRUE(w->plainText().contains(QStringLiteral("Records: 4")));
+    // Headline first, each label heard as it reads: (0.5 + 1.5 + 2.5 + 3.5) x 60 s / 28800 s.
+    const QList<QLabel*> headline = w->headlineLabels();
+    ASSERT_GE(headline.size(), 3);
+    EXPECT_EQ(headline[0]->text(), QStringLiteral("8-hour TWA"));
+    EXPECT_EQ(headline[1]->text(), QStringLiteral("0.0167 mg/m3"));
+    for (QLabel* label : headline)
+        EXPECT_EQ(accessibleName(label), label->text());
+    EXPECT_EQ(w->SeriesTable()->rowCount(), 4);
     if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
         w->grab().save(QString::fromLocal8Bit(shots) + "/exposure-summary.png");
-    EXPECT_TRUE(whole.contains(QStringLiteral("Records: 4"))) << whole.toStdString();
 
-    // Zoomed to the last two records, the summary follows when asked to.
+    // Zoomed to the last two records, the summary follows when asked to, and
+    // the zoom after that.
     QCustomPlot* chart = rig.graph()->Chart2();
     const double last = rig.graph()->series(SeriesData)->data()->at(3)->key;
     chart->xAxis->setRange(last - 90, last + 1);
     w->VisibleRangeOnly()->setChecked(true);
-    const QString visible = w->ExposureText()->toPlainText();
-    EXPECT_TRUE(visible.contains(QStringLiteral("Records: 2"))) << visible.toStdString();
+    EXPECT_TRUE(w->plainText().contains(QStringLiteral("Records: 2")))
+        << w->plainText().toStdString();
+    chart->xAxis->setRange(last - 30, last + 1);
+    EXPECT_TRUE(waitUntil([&] { return w->plainText().contains(QStringLiteral("Records: 1")); }));
     w->CopyButton()->click();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), visible);
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied, w->plainText());
+    EXPECT_TRUE(copied.startsWith(QStringLiteral("Exposure summary of the visible range\n")));
+    EXPECT_TRUE(copied.contains(
+        QStringLiteral("\nSeries\tValues\tMinimum\tAt\tMaximum\tAt\tMean\tMedian\n")));
+
+    // Another tag opened: the window shows its figures without being asked.
+    w->VisibleRangeOnly()->setChecked(false);
+    rig.open(rig.file("six.txt", tag("00:01:00", {1, 1, 1, 1, 1, 1})));
+    EXPECT_TRUE(waitUntil([&] { return w->plainText().contains(QStringLiteral("Records: 6")); }));
+
+    // In a comma locale the window shows commas; the copy keeps full stops.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    w->refresh();
+    EXPECT_EQ(w->headlineLabels()[1]->text(), QStringLiteral("0,0125 mg/m3"));  // 6 x 60 / 28800
+    EXPECT_TRUE(w->plainText().contains(QStringLiteral("8-hour TWA: 0.0125 mg/m3")));
+    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
+        w->grab().save(QString::fromLocal8Bit(shots) + "/exposure-summary-de.png");
+    QLocale::setDefault(QLocale::c());
     w->close();
 }
 
@@ -750,40 +779,69 @@ TEST(DataGraphPage, WholeTagAndOneAxisPerSeries)
     EXPECT_EQ(chart->yAxis->range(), shared);
 }
 
-TEST(DataPrinting, ExposureSummaryBelowTheChart)
+TEST(DataPrinting, ReportAsPdfHtmlAndOnPaper)
 {
     PageRig rig;
-    rig.open(rig.file("print.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5})));
+    rig.open(rig.file("print.txt", tag("00:01:00", {0.5, 1.5, 2.5, 3.5},
+                                       "\"Tag Number  \", 12\n\"Site\", \"<b>Hall & 2</b>\"\n")));
     rig.showGraph();
     rig.graph()->toolButton("ExposureSummaryButton")->click();
-    QPushButton* print = rig.graph()->exposureWindow()->PrintButton();
-    EXPECT_EQ(accessibleName(print), QString::fromUtf8("Print\u2026"));
-    const QString pdf = rig.dir.filePath("summary.pdf");
-    rig.dialogs.printToPdf = pdf;
-    print->click();
-    const QString text = pdfText(pdf).simplified();
-    EXPECT_TRUE(text.contains(QStringLiteral("Tag# 12"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Exposure summary of the whole tag")));
-    EXPECT_TRUE(text.contains(QStringLiteral("8-hour TWA: 0.0167 mg/m3")));
-    EXPECT_TRUE(pdfInfo(pdf).contains(QStringLiteral("Pages:           1")));
-    EXPECT_TRUE(landscape(pdfInfo(pdf)));
-    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
-        QFile::copy(pdf, QString::fromLocal8Bit(shots) + "/exposure-summary-print.pdf");
+    ExposureWindow* w = rig.graph()->exposureWindow();
+    EXPECT_EQ(accessibleName(w->ReportButton()), QString::fromUtf8("Save report\u2026"));
 
-    // A text longer than the page goes on over the next, every line of it, on any printer.
-    QStringList lines;
-    for (int i = 1; i <= 120; ++i)
-        lines << QStringLiteral("summary line %1").arg(i);
+    const QString pdf = rig.dir.filePath("report.pdf");
+    rig.dialogs.saveAnswer = pdf;
+    w->ReportButton()->click();
+    const QString text = pdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("Exposure report: Nesmo-7 20871, tag 12")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Tag# 12")));  // the chart's own title
+    EXPECT_TRUE(text.contains(QStringLiteral("<b>Hall & 2</b>")));
+    // The figures the summary shows, each in the report.
+    for (const ExposureFigure& f : exposureLayout(w->summary(), QLocale::c()).headline)
+        EXPECT_TRUE(text.contains(f.name + ' ' + f.value)) << f.name.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("8-hour TWA 0.0167 mg/m3")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Made with Nesmo Port")));
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           1")));
+    EXPECT_EQ(reportPageSize(QLocale(QLocale::English, QLocale::UnitedStates)).id(),
+              QPageSize::Letter);
+    EXPECT_EQ(reportPageSize(QLocale(QLocale::German, QLocale::Germany)).id(), QPageSize::A4);
+    if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty()) {
+        QFile::copy(pdf, QString::fromLocal8Bit(shots) + "/exposure-report.pdf");
+        QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"), pdf,
+                           QString::fromLocal8Bit(shots) + "/exposure-report"});
+    }
+
+    // The same as HTML: the chart as a drawing, every text escaped.
+    const QString html = rig.dir.filePath("report.html");
+    EXPECT_EQ(rig.graph()->saveReport(html), QString());
+    const QByteArray page = readFile(html);
+    EXPECT_TRUE(page.contains("<svg"));
+    EXPECT_TRUE(page.contains("&lt;b&gt;Hall &amp; 2&lt;/b&gt;"));
+    EXPECT_FALSE(page.contains("<b>Hall"));
+    EXPECT_TRUE(page.contains("0.0167 mg/m3"));
+    EXPECT_FALSE(rig.graph()->saveReport(rig.dir.filePath("report.txt")).isEmpty());
+
+    // On paper, a 60-day tag's list of days goes on over the next page.
+    QList<double> hourly(60 * 24, 1.0);
+    rig.open(rig.file("long.txt", tag("01:00:00", hourly)));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(rig.dir.filePath("longer.pdf"));
-    rig.graph()->printChartWithText(printer, lines.join('\n'));
-    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    printer.setOutputFileName(rig.dir.filePath("long.pdf"));
+    rig.graph()->printReport(printer);
     EXPECT_FALSE(pdfInfo(printer.outputFileName()).contains(QStringLiteral("Pages:           1")));
-    const QString all = pdfText(printer.outputFileName());
-    EXPECT_TRUE(all.contains(QStringLiteral("Tag# 12")));  // the chart's texts at their size
-    EXPECT_TRUE(all.contains(QStringLiteral("summary line 1\n")));
-    EXPECT_TRUE(all.contains(QStringLiteral("summary line 120")));
+    const QString all = pdfText(printer.outputFileName()).simplified();
+    EXPECT_TRUE(all.contains(QStringLiteral("Tag# 12")));  // the chart, drawn from the new text
+    EXPECT_TRUE(all.contains(QStringLiteral("8-hour TWA on 2005-05-14")));  // the 61st day
+    EXPECT_TRUE(all.contains(QStringLiteral("Made with Nesmo Port")));
+
+    // "Print…" prints the same report.
+    const QString printed = rig.dir.filePath("printed.pdf");
+    rig.dialogs.printToPdf = printed;
+    w->PrintButton()->click();
+    EXPECT_TRUE(pdfText(printed).contains(QStringLiteral("Exposure summary of the whole tag")));
 }
 
 TEST(DataPrinting, TextAndChartToPdf)

@@ -78,13 +78,14 @@ TEST(MainWindow, FrameMenusAndPages)
     EXPECT_EQ(top,
               (QStringList{"&File", "&Edit", "&View", "&Settings", "&Text", "&Graph", "&Help"}));
     const QStringList file = menuCaptions(menus[0]);
-    EXPECT_EQ(file.size(), 13);
+    EXPECT_EQ(file.size(), 14);
     EXPECT_EQ(file[1], QStringLiteral("&Delete data from Nesmo-7 >"));
     EXPECT_EQ(file[0], QStringLiteral("&Get data from Nesmo-7"));
     EXPECT_EQ(file[4], QStringLiteral("&Save (off)"));
     EXPECT_EQ(file[5], QStringLiteral("Save &As"));
     EXPECT_EQ(file[6], QStringLiteral("&Export as CSV\u2026"));
-    EXPECT_EQ(file[12], QStringLiteral("E&xit"));
+    EXPECT_EQ(file[7], QStringLiteral("Save &report\u2026"));
+    EXPECT_EQ(file[13], QStringLiteral("E&xit"));
     EXPECT_EQ(menuCaptions(menus[1]),
               (QStringList{"Cu&t (off)", "&Copy", "&Paste (off)", "Select &All"}));
     EXPECT_EQ(menuCaptions(menus[2]).last(), QStringLiteral("Com &terminal [ ]"));
