@@ -1,7 +1,9 @@
 // The exposure summary of a whole 65,535-record tag, from its text to the
 // figures (header, records and their times, statistics, 8-hour and 15-minute
-// windows, alarm time), and the plain text made from it; then the tag's export
-// as CSV, from its text to both files on disk:
+// windows, alarm time), and the plain text made from it; the tag's export as
+// CSV, from its text to both files on disk; and its exposure report, from the
+// text on the Data text page of an offscreen main window to the PDF (and the
+// HTML page) on disk, the chart drawn afresh each time:
 //
 //   bench_exposure [records=65535] [repetitions=15]
 //
@@ -10,8 +12,10 @@
 // now and then, and an instant alarm (the lines' own date stamps, which the summary
 // does not read, stay on the start date). The figures are medians of the repetitions.
 
+#include <QApplication>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -19,9 +23,13 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "bench_dialogs.h"
 #include "core/save_file.h"
 #include "logged_data/csv_export.h"
+#include "logged_data/data_graph_page.h"
+#include "logged_data/data_text_page.h"
 #include "logged_data/exposure.h"
+#include "shell/main_window.h"
 
 namespace {
 
@@ -64,6 +72,8 @@ double milliseconds(const QElapsedTimer& t)
 
 int main(int argc, char** argv)
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const int records = argc > 1 ? std::atoi(argv[1]) : 65535;
     const int repetitions = argc > 2 ? std::atoi(argv[2]) : 15;
     const QByteArray text = tagText(records);
@@ -103,5 +113,34 @@ int main(int argc, char** argv)
     std::printf("CSV of %d rows: %.2f MB\n", e.rows, e.records.size() / (1024.0 * 1024.0));
     ok &= nesmo::bench::summaryAtMost("CSV export, both files on disk (median)",
                                       nesmo::bench::median(exporting), "ms", 300);
+
+    nesmo::AppState state;
+    nesmo::bench::AnsweringDialogs dialogs;
+    nesmo::MainWindow w(state, dialogs, dir.filePath(QStringLiteral("a.ini")), {"x"});
+    w.resize(1000, 700);
+    w.show();
+    QCoreApplication::processEvents();
+    w.dataTextPage()->setTextBytes(text);
+    std::vector<double> pdf;
+    std::vector<double> html;
+    const QString pdfPath = dir.filePath(QStringLiteral("report.pdf"));
+    const QString htmlPath = dir.filePath(QStringLiteral("report.html"));
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer t;
+        state.GraphStale = true;
+        t.start();
+        if (!w.dataGraphPage()->saveReport(pdfPath).isEmpty()) return 2;
+        pdf.push_back(milliseconds(t));
+        state.GraphStale = true;
+        t.restart();
+        if (!w.dataGraphPage()->saveReport(htmlPath).isEmpty()) return 2;
+        html.push_back(milliseconds(t));
+    }
+    std::printf("report: PDF %.0f kB, HTML %.0f kB\n", QFileInfo(pdfPath).size() / 1024.0,
+                QFileInfo(htmlPath).size() / 1024.0);
+    ok &= nesmo::bench::summaryAtMost("exposure report as PDF, chart drawn afresh (median)",
+                                      nesmo::bench::median(pdf), "ms", 1000);
+    nesmo::bench::summary("exposure report as HTML, chart drawn afresh (median)",
+                          nesmo::bench::median(html), "ms");
     return ok && s.records == records && e.rows == records ? 0 : 2;
 }

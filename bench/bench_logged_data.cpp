@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "bench_dialogs.h"
 #include "core/dialogs.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
@@ -28,20 +29,6 @@
 #include "shell/window_view.h"
 
 namespace {
-
-class AnsweringDialogs final : public nesmo::Dialogs {
-public:
-    void message(const QString& t) override { std::printf("message: %s\n", qPrintable(t)); }
-    void error(const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
-    bool askYesNo(const QString&, const QString&, Icon) override { return true; }
-    bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
-    std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const nesmo::FileDialogSetup&) override { return path; }
-    QString saveFileName(const nesmo::FileDialogSetup&) override { return path; }
-    bool print(QPrinter&) override { return false; }
-    std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
-    QString path;
-};
 
 // Runs the work, then lets the window paint what it changed.
 template <typename Work>
@@ -65,7 +52,7 @@ int main(int argc, char** argv)
     const int repetitions = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    AnsweringDialogs dialogs;
+    nesmo::bench::AnsweringDialogs dialogs;
 
     QProcess sim;
     sim.start(QStringLiteral(NESMO_SIM_PATH),

@@ -1,6 +1,6 @@
 // Any text as the Data text page may hold it (a saved tag, an edited one, a file
 // opened by mistake) through the tag header reader, the record reader and the
-// graph's data.
+// graph's data, the exposure summary and the CSV export.
 //
 // Input layout:
 //   byte 0   the graph options: bits 0-3 the four series, bit 4 markers, bit 5 steps
@@ -10,12 +10,16 @@
 // time per record read and never more records than the header announces or the
 // text has lines, a value list for exactly the shown series, finite times and
 // values an axis can hold (or gaps), and one message per missing header key.
+// The summary stays inside the tag (sampled time within the covered time, time
+// above the alarm level within the tag's), and the CSV has a row a record time.
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "logged_data/csv_export.h"
+#include "logged_data/exposure.h"
 #include "logged_data/graph_data.h"
 #include "logged_data/tag_reader.h"
 
@@ -60,6 +64,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (g.title.contains(QLatin1Char('\n')) || g.title.contains(QLatin1Char('\r')))
         broken("a title of more than one line");
+
+    const ExposureSummary e = summarizeExposure(text);
+    if (e.error.isEmpty() != g.error.isEmpty()) broken("summary and graph disagree on an error");
+    if (e.records > g.times.size()) broken("more records summarised than read");
+    if (e.sampledSeconds > e.durationSeconds) broken("more sampled time than the tag covers");
+    if (e.secondsAboveAlarm < 0 || e.secondsAboveAlarm > e.durationSeconds + 1e-6)
+        broken("time above the alarm level outside the tag");
+    for (const WindowAverage* w : {&e.twa8h, &e.shortTerm, &e.ownDuration, &e.rolling8h})
+        if (w->sampledSeconds > w->coveredSeconds || std::isinf(w->average))
+            broken("a window average out of its window");
+    exposureSummaryText(e);
+    const CsvExport csv = exportCsv(text);
+    if (csv.error.isEmpty() && csv.rows > g.times.size()) broken("more CSV rows than records");
 
     // The record reader on the whole text as one line must not run past it either.
     readRecordLine(text);

@@ -51,8 +51,11 @@ QByteArray csvField(QByteArrayView text)
 CsvExport exportCsv(QByteArrayView text)
 {
     CsvExport e;
-    GraphOptions all;
-    const GraphData g = buildGraphData(text, all, 0);
+    // The graph's reading of the header and the record times; the values are
+    // taken from the lines as they stand.
+    GraphOptions none;
+    none.shown = {false, false, false, false};
+    const GraphData g = buildGraphData(text, none, 0);
     if (!g.error.isEmpty()) {
         e.error = g.error;
         return e;

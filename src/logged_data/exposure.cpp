@@ -260,11 +260,20 @@ void addTimeWeighted(ExposureSummary& s, const Timeline& t)
     if (s.durationSeconds > kEightHours) s.rolling8h = t.highest(kEightHours, s.coverStart);
 
     if (s.unreadableRecords > 0) {
-        s.notes << QStringLiteral("%1 (%2) unreadable: the 8-hour TWA rests on %3 of samples.")
-                       .arg(recordsText(s.unreadableRecords),
-                            exposureDurationText(static_cast<long long>(s.unreadableRecords) *
-                                                 s.periodSeconds),
-                            exposureDurationText(s.twa8h.sampledSeconds));
+        const QString unreadable =
+            QStringLiteral("%1 (%2) unreadable")
+                .arg(recordsText(s.unreadableRecords),
+                     exposureDurationText(static_cast<long long>(s.unreadableRecords) *
+                                          s.periodSeconds));
+        if (s.twaBasis == TwaBasis::HighestDay)
+            s.notes << QStringLiteral(
+                           "%1 in the tag; the highest day's 8-hour TWA rests on %2 of "
+                           "samples of the %3 it covers.")
+                           .arg(unreadable, exposureDurationText(s.twa8h.sampledSeconds),
+                                exposureDurationText(s.twa8h.coveredSeconds));
+        else
+            s.notes << QStringLiteral("%1: the 8-hour TWA rests on %2 of samples.")
+                           .arg(unreadable, exposureDurationText(s.twa8h.sampledSeconds));
         s.notes << QStringLiteral(
             "Unreadable records are left out of every figure: their time counts as "
             "unsampled, like the time outside the tag. Each average is also given over "
@@ -329,8 +338,11 @@ void addAlarm(ExposureSummary& s, const TagAlarm& alarm, const std::vector<doubl
 ExposureSummary summarize(QByteArrayView text, bool ranged, double firstTime, double lastTime)
 {
     ExposureSummary s;
-    GraphOptions all;
-    const GraphData g = buildGraphData(text, all, 0);
+    // The graph's reading of the header and the record times; the values are
+    // read here, field by field.
+    GraphOptions none;
+    none.shown = {false, false, false, false};
+    const GraphData g = buildGraphData(text, none, 0);
     if (!g.error.isEmpty()) {
         s.error = g.error;
         return s;
@@ -421,7 +433,8 @@ QString exposureTimeText(double day)
 QString exposureDurationText(long long seconds)
 {
     QStringList parts;
-    if (seconds >= 3600) parts << QStringLiteral("%1 h").arg(seconds / 3600);
+    if (seconds >= kDay) parts << QStringLiteral("%1 d").arg(seconds / kDay);
+    if (seconds % kDay >= 3600) parts << QStringLiteral("%1 h").arg(seconds % kDay / 3600);
     if (seconds % 3600 >= 60) parts << QStringLiteral("%1 min").arg(seconds % 3600 / 60);
     if (seconds % 60 != 0 || parts.isEmpty()) parts << QStringLiteral("%1 s").arg(seconds % 60);
     return parts.join(QLatin1Char(' '));
@@ -472,11 +485,16 @@ ExposureLayout exposureLayout(const ExposureSummary& s, const QLocale& locale)
                 .arg(QString::fromLatin1(kBasis[static_cast<int>(s.twaBasis)]),
                      span(s.twa8h.start, s.twa8h.end), sampled(s.twa8h),
                      againstAlarm(s.twa8h.average))};
+    }
+    if (!s.dailyTwa.isEmpty()) {
+        out.dailyHeader =
+            QStringList{QStringLiteral("Day"), QStringLiteral("8-hour TWA [%1]").arg(s.unit),
+                        QStringLiteral("Covers"), QStringLiteral("Sampled"),
+                        QStringLiteral("Average over the sampled time [%1]").arg(s.unit)};
         for (const DailyTwa& d : s.dailyTwa)
-            out.headline << ExposureFigure{
-                QStringLiteral("8-hour TWA on %1").arg(d.day), amount(d.twa.average),
-                QStringLiteral("covers %1%2")
-                    .arg(exposureDurationText(d.twa.coveredSeconds), sampled(d.twa))};
+            out.daily << QStringList{
+                d.day, number(d.twa.average, 4), exposureDurationText(d.twa.coveredSeconds),
+                exposureDurationText(d.twa.sampledSeconds), number(d.twa.sampledAverage, 4)};
     }
     if (!std::isnan(s.rolling8h.average))
         out.headline << ExposureFigure{
@@ -553,6 +571,13 @@ QString exposureSummaryText(const ExposureSummary& s)
     for (const ExposureFigure& f : layout.headline)
         lines << QStringLiteral("%1: %2 (%3)").arg(f.name, f.value, f.detail);
     if (!layout.headline.isEmpty()) lines << QString();
+    if (!layout.daily.isEmpty()) {
+        lines << QStringLiteral("8-hour TWA per day:")
+              << layout.dailyHeader.join(QLatin1Char('\t'));
+        for (const QStringList& row : layout.daily)
+            lines << row.join(QLatin1Char('\t'));
+        lines << QString();
+    }
     lines << layout.facts;
     if (!layout.table.isEmpty()) {
         lines << QString() << layout.tableHeader.join(QLatin1Char('\t'));

@@ -128,12 +128,12 @@ ExposureSummary summarizeExposure(QByteArrayView tagText, double firstTime, doub
 // A time as "yyyy-MM-dd hh:mm:ss" (whole seconds); empty for kNoFigure.
 QString exposureTimeText(double day);
 
-// A duration as "2 h 30 min", "12 h", "10 min", "45 s".
+// A duration as "2 d 4 h", "2 h 30 min", "12 h", "10 min", "45 s".
 QString exposureDurationText(long long seconds);
 
-// The summary laid out for reading: the headline figures first, then the
-// series statistics as a table. Numbers follow `locale` (the window shows the
-// user's; copies and files take QLocale::c(), a full stop).
+// The summary laid out for reading: the headline figures first, the 8-hour
+// TWA of each day, then the series statistics as a table. Numbers follow `locale` (the window shows
+// the user's; copies and files take QLocale::c(), a full stop).
 struct ExposureFigure {
     QString name;    // "8-hour TWA"
     QString value;   // "2.6250 mg/m3"
@@ -141,6 +141,8 @@ struct ExposureFigure {
 };
 struct ExposureLayout {
     QList<ExposureFigure> headline;
+    QStringList dailyHeader;  // a tag longer than 24 hours: one row a day
+    QList<QStringList> daily;
     QStringList tableHeader;
     QList<QStringList> table;  // one row a series
     QStringList facts;         // records, period, cover

@@ -46,6 +46,22 @@ QString headerHtml(const ExposureReport& r)
     return html + QStringLiteral("</table>");
 }
 
+QString tableHtml(const QStringList& header, const QList<QStringList>& rows)
+{
+    if (rows.isEmpty()) return {};
+    QString html = QLatin1String(kTable) + QStringLiteral("<tr>");
+    for (const QString& h : header)
+        html += QStringLiteral("<th>%1</th>").arg(escaped(h));
+    html += QStringLiteral("</tr>");
+    for (const QStringList& row : rows) {
+        html += QStringLiteral("<tr>");
+        for (const QString& cell : row)
+            html += QStringLiteral("<td>%1</td>").arg(escaped(cell));
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table>");
+}
+
 QString summaryHtml(const ExposureReport& r)
 {
     const ExposureLayout layout = exposureLayout(r.summary, QLocale::c());
@@ -57,20 +73,10 @@ QString summaryHtml(const ExposureReport& r)
                         .arg(escaped(f.name), escaped(f.value), escaped(f.detail));
         html += QStringLiteral("</table>");
     }
+    if (!layout.daily.isEmpty()) html += QStringLiteral("<h3>8-hour TWA per day</h3>");
+    html += tableHtml(layout.dailyHeader, layout.daily);
     html += QStringLiteral("<p>%1</p>").arg(escaped(layout.facts.join(QStringLiteral("; "))));
-    if (!layout.table.isEmpty()) {
-        html += QLatin1String(kTable) + QStringLiteral("<tr>");
-        for (const QString& h : layout.tableHeader)
-            html += QStringLiteral("<th>%1</th>").arg(escaped(h));
-        html += QStringLiteral("</tr>");
-        for (const QStringList& row : layout.table) {
-            html += QStringLiteral("<tr>");
-            for (const QString& cell : row)
-                html += QStringLiteral("<td>%1</td>").arg(escaped(cell));
-            html += QStringLiteral("</tr>");
-        }
-        html += QStringLiteral("</table>");
-    }
+    html += tableHtml(layout.tableHeader, layout.table);
     if (!layout.notes.isEmpty()) {
         html += QStringLiteral("<h3>Notes</h3><ul>");
         for (const QString& note : layout.notes)

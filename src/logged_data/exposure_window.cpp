@@ -23,6 +23,35 @@ QLabel* wrappedLabel(const char* objectName)
     return label;
 }
 
+QTableWidget* figureTable(const char* objectName, const QString& readable)
+{
+    auto* table = nameField(new QTableWidget, objectName, readable);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    return table;
+}
+
+// Text columns to the left, numbers to the right.
+void fillTable(QTableWidget* table, const QStringList& header, const QList<QStringList>& rows)
+{
+    table->clear();
+    table->setColumnCount(static_cast<int>(header.size()));
+    table->setHorizontalHeaderLabels(header);
+    table->setRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; row < rows.size(); ++row)
+        for (int col = 0; col < rows[row].size(); ++col) {
+            const QString& text = rows[row][col];
+            auto* item = new QTableWidgetItem(text);
+            const bool number = !text.isEmpty() && (text[0].isDigit() || text[0] == u'-') &&
+                                !text.contains(QLatin1Char(':'));
+            if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(row, col, item);
+        }
+    table->setVisible(!rows.isEmpty());
+    table->resizeColumnsToContents();
+}
+
 }  // namespace
 
 ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* parent)
@@ -45,6 +74,10 @@ ExposureWindow::ExposureWindow(TextSource text, RangeSource range, QWidget* pare
     headlineGrid_->setContentsMargins(0, 0, 0, 0);
     headlineGrid_->setColumnStretch(2, 1);
     column->addWidget(headline_);
+    daily_ = figureTable("ExposureDailyTable", QStringLiteral("8-hour TWA per day"));
+    // A long tag's days scroll inside their table.
+    daily_->setMaximumHeight(220);
+    column->addWidget(daily_);
     facts_ = wrappedLabel("ExposureFacts");
     column->addWidget(facts_);
     table_ =
@@ -167,19 +200,8 @@ void ExposureWindow::showFigures()
     }
 
     facts_->setText(layout.facts.join(QLatin1Char('\n')));
-    table_->clear();
-    table_->setColumnCount(static_cast<int>(layout.tableHeader.size()));
-    table_->setHorizontalHeaderLabels(layout.tableHeader);
-    table_->setRowCount(static_cast<int>(layout.table.size()));
-    for (int row = 0; row < layout.table.size(); ++row)
-        for (int col = 0; col < layout.table[row].size(); ++col) {
-            auto* item = new QTableWidgetItem(layout.table[row][col]);
-            if (col > 0 && col != 3 && col != 5)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(row, col, item);
-        }
-    table_->setVisible(!layout.table.isEmpty());
-    table_->resizeColumnsToContents();
+    fillTable(daily_, layout.dailyHeader, layout.daily);
+    fillTable(table_, layout.tableHeader, layout.table);
     notes_->setText(layout.notes.isEmpty() ? QString()
                                            : QStringLiteral("Notes:\n\u2022 ") +
                                                  layout.notes.join(QStringLiteral("\n\u2022 ")));

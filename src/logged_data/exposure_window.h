@@ -36,6 +36,8 @@ public:
     QPushButton* PrintButton() const { return print_; }
     QPushButton* ReportButton() const { return report_; }
     QTableWidget* SeriesTable() const { return table_; }
+    // A tag longer than 24 hours: the 8-hour TWA of each calendar day.
+    QTableWidget* DailyTable() const { return daily_; }
     // The headline figures as shown: one row of name, value and detail labels each.
     QList<QLabel*> headlineLabels() const { return headlineLabels_; }
     QLabel* NotesLabel() const { return notes_; }
@@ -73,6 +75,7 @@ private:
     QList<QLabel*> headlineLabels_;
     QLabel* facts_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QTableWidget* daily_ = nullptr;
     QLabel* notes_ = nullptr;
     QCheckBox* visibleOnly_ = nullptr;
     QPushButton* copy_ = nullptr;

@@ -1,6 +1,7 @@
 #include "logged_data/graph_data.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -150,9 +151,16 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
         if (options.shown[s]) g.values[s].reserve(lines.size());
     const double step = period / 86400.0;
     double t = start;
+    // With no series shown only the times are wanted: the lines are not read.
+    const bool anyShown =
+        std::find(options.shown.begin(), options.shown.end(), true) != options.shown.end();
     for (const QByteArrayView line : lines) {
-        const RecordValues r = readRecordLine(line);
         t += step;
+        if (!anyShown) {
+            g.times << t;
+            continue;
+        }
+        const RecordValues r = readRecordLine(line);
         // A concentration that is no number frees the minimum as well.
         if (options.shown[SeriesData] && std::isnan(r.concentration)) g.automaticMinimum = true;
         g.times << t;
