@@ -11,7 +11,7 @@ packages=(
   xvfb xauth fonts-liberation2 imagemagick poppler-utils
   dbus dbus-bin at-spi2-core python3-pyatspi
   desktop-file-utils appstream dpkg-dev file
-  python3-pandas
+  python3-pandas locales
 )
 
 missing=()
@@ -21,10 +21,18 @@ for p in "${packages[@]}"; do
   fi
 done
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
   "${sudo_cmd[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y "${missing[@]}"
+fi
+
+# The tests run pages and files under a decimal comma, with the C library's
+# locale too (printf and strtod follow it): it must exist.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  "${sudo_cmd[@]}" localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
 fi

@@ -14,7 +14,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <clocale>
 #include <cmath>
+#include <string>
 
 #include "logged_data/csv_export.h"
 #include "logged_data/data_file_commands.h"
@@ -103,14 +105,24 @@ QByteArray withAlarm(QByteArray tag, const QByteArray& setting, const QByteArray
     return tag.replace("\"ALARM_LEVEL\", 0.000", "\"ALARM_LEVEL\", " + level);
 }
 
-// Numbers in this locale while it lives.
+// Numbers in this locale while it lives: Qt's, and with `cLibrary` the C
+// library's too (printf and strtod follow it).
 struct LocaleScope {
-    explicit LocaleScope(const char* name)
+    explicit LocaleScope(const char* name, bool cLibrary = false)
+        : cBefore(std::setlocale(LC_ALL, nullptr))
     {
         QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        if (!cLibrary) return;
+        const bool set = std::setlocale(LC_ALL, (std::string(name) + ".UTF-8").c_str());
+        EXPECT_TRUE(set) << name << ".UTF-8 is not generated: run scripts/install-deps.sh";
     }
-    ~LocaleScope() { QLocale::setDefault(before); }
+    ~LocaleScope()
+    {
+        QLocale::setDefault(before);
+        std::setlocale(LC_ALL, cBefore.c_str());
+    }
     QLocale before;
+    std::string cBefore;
 };
 
 // The mouse moved to the pixel of a record's time (or a share of the way to the
@@ -538,13 +550,12 @@ TEST(DataGraphPage, ExposureSummaryFollowsTheTagAndTheZoom)
     EXPECT_TRUE(waitUntil([&] { return w->plainText().contains(QStringLiteral("Records: 6")); }));
 
     // In a comma locale the window shows commas; the copy keeps full stops.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    LocaleScope german("de_DE", true);
     w->refresh();
     EXPECT_EQ(w->headlineLabels()[1]->text(), QStringLiteral("0,0125 mg/m3"));  // 6 x 60 / 28800
     EXPECT_TRUE(w->plainText().contains(QStringLiteral("8-hour TWA: 0.0125 mg/m3")));
     if (const QByteArray shots = qgetenv("NESMO_SHOTS"); !shots.isEmpty())
         w->grab().save(QString::fromLocal8Bit(shots) + "/exposure-summary-de.png");
-    QLocale::setDefault(QLocale::c());
     w->close();
 }
 
@@ -789,6 +800,8 @@ TEST(DataPrinting, ReportAsPdfHtmlAndOnPaper)
     ExposureWindow* w = rig.graph()->exposureWindow();
     EXPECT_EQ(accessibleName(w->ReportButton()), QString::fromUtf8("Save report\u2026"));
 
+    // Made under a decimal comma: a file has full stops.
+    LocaleScope german("de_DE", true);
     const QString pdf = rig.dir.filePath("report.pdf");
     rig.dialogs.saveAnswer = pdf;
     w->ReportButton()->click();
@@ -804,6 +817,7 @@ TEST(DataPrinting, ReportAsPdfHtmlAndOnPaper)
     EXPECT_TRUE(text.contains(QStringLiteral("Made with Nesmo Port")));
     const QString info = pdfInfo(pdf);
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           1")));
+    EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
     EXPECT_EQ(reportPageSize(QLocale(QLocale::English, QLocale::UnitedStates)).id(),
               QPageSize::Letter);
     EXPECT_EQ(reportPageSize(QLocale(QLocale::German, QLocale::Germany)).id(), QPageSize::A4);
