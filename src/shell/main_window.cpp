@@ -141,6 +141,9 @@ void MainWindow::readSettings()
     for (auto it = ports.cbegin(); it != ports.cend(); ++it)
         port.portMap().setExplicit(it.key(), it.value());
     port.setPortNumber(qBound(0, s.ComPort, 65535));
+    const NetworkSettings net = settings_.readNetwork();
+    if (!net.Address.isEmpty()) port.setHostAddress(net.Address);
+    if (net.Port != 0) port.setTcpPort(static_cast<quint16>(net.Port));
     state_.BaudRate = 19200;
     mainPage_->DeviceNOEdit()->setText(QString::number(s.DeviceNumber));
     mainPage_->DeviceCheckBox()->setChecked(s.DeviceFilter);
@@ -230,7 +233,9 @@ void MainWindow::FormClose()
     QString error;
     if (!settings_.writeSetup(s, &error) ||
         !settings_.writePorts(link_->port().portMap().explicitEntries(), &error) ||
-        !settings_.writePanel(place, &error))
+        !settings_.writePanel(place, &error) ||
+        (state_.NetworkMode &&
+         !settings_.writeNetwork({link_->port().hostAddress(), link_->port().tcpPort()}, &error)))
         dialogs_.message(QStringLiteral("The settings could not be saved to %1:\n%2")
                              .arg(settings_.path(), error));
     link_->port().close();

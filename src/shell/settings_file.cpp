@@ -20,6 +20,7 @@ namespace {
 constexpr char kSetup[] = "Setup";
 constexpr char kPorts[] = "Ports";
 constexpr char kPanel[] = "Panel";
+constexpr char kNetwork[] = "Network";
 
 // The settings file is loaded afresh for every read and write: it is small, and
 // another section may have been written meanwhile.
@@ -182,6 +183,25 @@ bool SettingsFile::writePanel(const PanelSettings& p, QString* error) const
     ini.set(kPanel, "Left", p.Left);
     ini.set(kPanel, "Height", p.Height);
     ini.set(kPanel, "Width", p.Width);
+    return ini.save(path_, error);
+}
+
+NetworkSettings SettingsFile::readNetwork() const
+{
+    const Ini ini(path_);
+    NetworkSettings n;
+    n.Address = ini.string(kNetwork, "Address", QString()).trimmed();
+    n.Port = ini.integer(kNetwork, "Port", 0);
+    if (n.Port < 1 || n.Port > 65535) n.Port = 0;
+    return n;
+}
+
+bool SettingsFile::writeNetwork(const NetworkSettings& n, QString* error) const
+{
+    Ini ini(path_);
+    ini.clearKeys(kNetwork, {"Address", "Port"});
+    ini.set(kNetwork, "Address", n.Address);
+    ini.set(kNetwork, "Port", n.Port);
     return ini.save(path_, error);
 }
 

@@ -22,6 +22,14 @@ struct PanelSettings {
     int Width = 0;
 };
 
+// Section "Network": where network mode finds the instrument. Written only in
+// network mode; an empty address or a port of 0 leaves the built-in default
+// (127.0.0.1, port 1000).
+struct NetworkSettings {
+    QString Address;
+    int Port = 0;
+};
+
 // The settings file: a Windows INI text file ("Key=Value" lines). Writing one
 // section keeps the others, and their order, as they were; the file is replaced
 // whole through a temporary file, so a failed write leaves the old one.
@@ -44,6 +52,9 @@ public:
 
     PanelSettings readPanel() const;
     bool writePanel(const PanelSettings& p, QString* error = nullptr) const;
+
+    NetworkSettings readNetwork() const;
+    bool writeNetwork(const NetworkSettings& n, QString* error = nullptr) const;
 
     static constexpr int kMaxCaptureFileName = 255;
 

@@ -157,13 +157,15 @@ TEST(Connection, NetworkModeOverLoopbackClosesAfterEachPrompt)
     SimProcess sim({"--tcp", "0", "--log", log});
     ASSERT_TRUE(sim.ready());
     const QString ini = dir.filePath("NesmoComm.INI");
-    writeFile(ini, "[Setup]\nComPort=3\n");
+    // The simulator's port from the settings file, as the demo hands it over.
+    const QByteArray network =
+        "[Network]\nAddress=127.0.0.1\nPort=" + QByteArray::number(sim.tcpPort()) + "\n";
+    writeFile(ini, "[Setup]\nComPort=3\n\n" + network);
     AppState state;
     ScriptedDialogs dialogs;
     MainWindow window(state, dialogs, ini, {"NesmoComm", "net"});
     MainPage* page = window.mainPage();
-    page->NetPort()->setText(QString::number(sim.tcpPort()));
-    page->NetworkBoxExit();
+    EXPECT_EQ(page->NetPort()->text(), QString::number(sim.tcpPort()));
     window.show();
     ASSERT_TRUE(waitUntil([&] { return state.FirmwareVersion == 128; }));
     EXPECT_EQ(page->SerialConnectionButton()->text(), QStringLiteral("Serial Connection : COM3"));
@@ -174,6 +176,8 @@ TEST(Connection, NetworkModeOverLoopbackClosesAfterEachPrompt)
     EXPECT_EQ(page->StatusBarMainText()->text(), QStringLiteral("Serial No. 20871 Version 1.28"));
     EXPECT_TRUE(readFile(log).endsWith("v 144\rv 157\rV 141\r"));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+    window.close();
+    EXPECT_TRUE(readFile(ini).contains(network));
 }
 
 }  // namespace
