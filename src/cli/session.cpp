@@ -130,10 +130,10 @@ Result Session::open()
             port.portMap().setExplicit(it.key(), it.value());
         int number = 0;
         if (!resolvePort(target_.port, port.portMap(), number))
-            return {kUsage, QStringLiteral("no port %1: COM numbers go from COM%2 to COM%3")
-                                .arg(target_.port)
-                                .arg(PortMap::kFirst)
-                                .arg(PortMap::kLast)};
+            return {kNoPort, QStringLiteral("no port %1: COM numbers go from COM%2 to COM%3")
+                                 .arg(target_.port)
+                                 .arg(PortMap::kFirst)
+                                 .arg(PortMap::kLast)};
         port.setPortNumber(number);
         if (!port.open()) {
             const Port::OpenError error = port.lastError();

@@ -49,7 +49,12 @@ void DataFileCommands::FileOpenExecute()
 {
     if (refusedWhileDownloading()) return;
     const QString path = dialogs_.openFileName(textFileOpenSetup());
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) openFile(path);
+}
+
+void DataFileCommands::openFile(const QString& path)
+{
+    if (refusedWhileDownloading()) return;
     // A file that cannot be read changes nothing: text, name and status stay.
     const DataFileRead file = readDataFile(path, DataTextPage::kTextLimit);
     if (!file.error.isEmpty()) {

@@ -27,6 +27,9 @@ public:
                      QObject* parent = nullptr);
 
     void FileOpenExecute();
+    // Opens a logged-data file as "Open from file" does, without asking for it
+    // (a file named on the command line, as the file manager passes it).
+    void openFile(const QString& path);
     void FileSaveAsExecute();
     // File > "Export as CSV…": the page's tag as a CSV file of its records and,
     // beside it, "<name>.header.csv" with the header values.

@@ -52,20 +52,34 @@ void probeStartupWhenShown(QWidget& window)
 }
 
 const char kUsage[] =
-    "Usage: NesmoComm [net] [auto485] [--desktop]\n"
+    "Usage: NesmoComm [net] [auto485] [--desktop] [FILE...]\n"
     "Nesmo Port: the companion program of the Nesmo-7 dust monitor.\n"
     "\n"
-    "  net        talk to the instrument over TCP (network mode), not a serial port\n"
-    "  auto485    for RS-485 adapters that switch direction by themselves\n"
-    "  --desktop  work in the folder \"Nesmo Port\" of the user's documents folder,\n"
-    "             as the desktop menu starts the program: downloads, scratch.txt,\n"
-    "             the terminal capture and the manuals are there\n"
-    "  --version  print the version and exit\n"
-    "  --help     print this text and exit\n"
+    "Options:\n"
+    "  net          talk to the instrument over TCP (network mode), not a serial\n"
+    "               port; address and port on the Main page (default 127.0.0.1,\n"
+    "               port 1000, or the settings file's Network section)\n"
+    "  auto485      accepted for compatibility; use an adapter with automatic\n"
+    "               direction control\n"
+    "  --desktop    work in the folder \"Nesmo Port\" of the user's documents folder,\n"
+    "               as the desktop menu starts the program: downloads, scratch.txt,\n"
+    "               the terminal capture and the manuals are there\n"
+    "  --version    print the version and exit\n"
+    "  -h, --help   print this text and exit\n"
+    "  FILE         open this logged-data file on the Data text page\n"
+    "\n"
+    "net and auto485 are compared whole and in any case (NET works, -net does not);\n"
+    "the options with dashes are written as shown. Another argument that starts\n"
+    "with a dash is ignored with a warning.\n"
     "\n"
     "The settings file NesmoComm.INI lies beside the program when that folder is\n"
-    "writable and no system folder, otherwise in ~/.config/NesmoComm/; the\n"
-    "environment variable NESMOCOMM_INI names another file.\n";
+    "writable and not a system folder, otherwise in ~/.config/NesmoComm/; the\n"
+    "environment variable NESMOCOMM_INI names another file.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the program was closed, or --version or --help\n"
+    "  1  the windows could not be built (the message says why)\n"
+    "Without a display Qt stops the program with a message of its own.\n";
 
 bool hasWord(int argc, char** argv, const char* word)
 {
@@ -108,6 +122,9 @@ int main(int argc, char** argv)
     app.setQuitOnLastWindowClosed(false);
     app.setFont(QFont(QStringLiteral("Arial"), 9));
     if (hasWord(argc, argv, "--desktop")) enterUserFolder();
+    for (const QString& option : nesmo::MainWindow::unknownOptions(app.arguments()))
+        std::fprintf(stderr, "NesmoComm: ignoring the unknown option %s (see --help)\n",
+                     qPrintable(option));
 
     nesmo::QtDialogs dialogs;
     app.setDialogs(&dialogs);

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QToolButton>
+#include <utility>
 
 #include "auxiliary/about_window.h"
 #include "auxiliary/help_documents.h"
@@ -124,6 +125,20 @@ MainWindow::~MainWindow()
     delete takeCentralWidget();
 }
 
+namespace {
+
+// The command line's words and options besides the files: words in any case,
+// options as written.
+bool isKnownArgument(const QString& arg)
+{
+    const QString word = arg.toLower();
+    return word == QLatin1String("net") || word == QLatin1String("auto485") ||
+           arg == QLatin1String("--desktop") || arg == QLatin1String("--version") ||
+           arg == QLatin1String("--help") || arg == QLatin1String("-h");
+}
+
+}  // namespace
+
 void MainWindow::applyCommandLine(const QStringList& arguments, AppState& state)
 {
     for (const QString& arg : arguments) {
@@ -131,6 +146,22 @@ void MainWindow::applyCommandLine(const QStringList& arguments, AppState& state)
         if (word == QLatin1String("net")) state.NetworkMode = true;
         // "auto485": the port's RS-485 transmit control stays off, as it is anyway.
     }
+}
+
+QStringList MainWindow::commandLineFiles(const QStringList& arguments)
+{
+    QStringList files;
+    for (const QString& arg : arguments.mid(1))
+        if (!isKnownArgument(arg) && !arg.startsWith(QLatin1Char('-'))) files << arg;
+    return files;
+}
+
+QStringList MainWindow::unknownOptions(const QStringList& arguments)
+{
+    QStringList unknown;
+    for (const QString& arg : arguments.mid(1))
+        if (!isKnownArgument(arg) && arg.startsWith(QLatin1Char('-'))) unknown << arg;
+    return unknown;
 }
 
 void MainWindow::readSettings()
@@ -158,6 +189,7 @@ void MainWindow::FormCreate(const QStringList& arguments)
     state_.Downloading = false;
     state_.CurrentFileName = QStringLiteral("Untitled.csv");
     applyCommandLine(arguments, state_);
+    filesToOpen_ = commandLineFiles(arguments);
     mainPage_->NetworkBox()->setVisible(state_.NetworkMode);
     if (state_.NetworkMode) {
         mainPage_->NetAddress()->setText(link_->port().hostAddress());
@@ -187,6 +219,9 @@ void MainWindow::FormShow()
     link_->queue().clear();
     ViewMainExecute();
     dataTextPage_->TagSelectPanel()->hide();
+    // A file the file manager handed over: the last one named stays on the page.
+    for (const QString& path : std::exchange(filesToOpen_, {}))
+        files_->openFile(path);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

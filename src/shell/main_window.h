@@ -60,6 +60,10 @@ public:
 
     // The words of the command line that change how the program runs.
     static void applyCommandLine(const QStringList& arguments, AppState& state);
+    // The command line's files to open (arguments that are neither words nor
+    // options), and its options (a leading dash) that the program does not know.
+    static QStringList commandLineFiles(const QStringList& arguments);
+    static QStringList unknownOptions(const QStringList& arguments);
 
     void ViewMainExecute() { pages_->setCurrentIndex(0); }
     void ViewTextExecute() { pages_->setCurrentIndex(1); }
@@ -95,6 +99,7 @@ private:
     MainPage* mainPage_ = nullptr;
     DataTextPage* dataTextPage_ = nullptr;
     DataGraphPage* dataGraphPage_ = nullptr;
+    QStringList filesToOpen_;
     ConfigPage* configPage_ = nullptr;
     SiteListPage* siteListPage_ = nullptr;
     PanelWindow* panel_ = nullptr;

@@ -121,7 +121,12 @@ ParseOutcome parseOptions(const QStringList& arguments, SimOptions& o, QString& 
         return ParseOutcome::Error;
     }
     if (p.isSet(help)) {
-        message = p.helpText();
+        message = p.helpText() +
+                  QStringLiteral(
+                      "\nExit status:\n"
+                      "  0  a clean end (SIGTERM, SIGINT, SIGHUP), --help or --version\n"
+                      "  1  the pseudo-terminal, the TCP port or the log cannot be opened\n"
+                      "  2  a wrong command line\n");
         return ParseOutcome::Help;
     }
     if (p.isSet(version)) {

@@ -322,6 +322,8 @@ TEST(Cli, FailuresHaveTheirExitCodes)
     EXPECT_LT(t.elapsed(), 10000);
 
     EXPECT_EQ(silent.run({"--port", silent.path("no-such-tty"), "info"}).code, 3);
+    // A COM number beyond the program's is no such port either, not a usage error.
+    EXPECT_EQ(silent.run({"--port", "COM99", "info"}).code, 3);
     {
         QSerialPort holder(silent.tty);
         ASSERT_TRUE(holder.open(QIODevice::ReadWrite));

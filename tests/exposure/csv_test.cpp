@@ -115,6 +115,8 @@ print(json.dumps({
     "dtype": str(df["time"].dtype),
     "times": [t.isoformat() for t in df["time"]],
     "values": [[None if math.isnan(v) else v for v in df[c]] for c in df.columns[1:]],
+    "readme": [None if math.isnan(v) else v
+               for v in df.filter(regex="^concentration").iloc[:, 0]],
 }))
 )";
 
@@ -160,6 +162,8 @@ TEST(CsvExport, PythonCsvAndPandasReadBackTheTagReadersValues)
     const QJsonArray rows = back["csv"].toArray();
     const QJsonArray times = back["times"].toArray();
     const QJsonArray values = back["values"].toArray();
+    // The README's way to the concentration, whatever the unit in its name.
+    EXPECT_EQ(back["readme"].toArray(), values[0].toArray());
     ASSERT_EQ(rows.size(), 200);
     ASSERT_EQ(times.size(), 200);
     for (int i = 0; i < 200; ++i) {

@@ -131,6 +131,26 @@ TEST(MainWindow, CommandLineWordsAreWholeAndCaseless)
     EXPECT_EQ(rig.window->mainPage()->NetPort()->text(), QStringLiteral("1000"));
 }
 
+TEST(MainWindow, AFileOnTheCommandLineOpensOnTheDataTextPage)
+{
+    const QStringList args = {"NesmoComm", "net", "--desktop", "-h", "--nonsense", "UNT00104.txt"};
+    EXPECT_EQ(MainWindow::commandLineFiles(args), QStringList{"UNT00104.txt"});
+    EXPECT_EQ(MainWindow::unknownOptions(args), QStringList{"--nonsense"});
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("UNT00104.txt");
+    writeFile(file, "\"Model Number\", \"Nesmo-7   \"\nnotes\n");
+    WindowRig rig(QByteArray(), {"NesmoComm", file});
+    rig.show();
+    EXPECT_EQ(rig.state.CurrentFileName, file);
+    EXPECT_TRUE(rig.window->dataTextPage()->pageText().startsWith("\"Model Number\""));
+    // One that cannot be read says so and leaves the page empty.
+    WindowRig missing(QByteArray(), {"NesmoComm", dir.filePath("gone.txt")});
+    missing.show();
+    EXPECT_EQ(missing.dialogs.messages.size(), 1);
+    EXPECT_TRUE(missing.window->dataTextPage()->pageText().isEmpty());
+}
+
 TEST(MainWindow, DeviceFilterComesFromTheSettings)
 {
     WindowRig rig("[Setup]\nDeviceFilter=1\nDeviceNumber=3\n");
