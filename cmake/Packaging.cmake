@@ -1,19 +1,33 @@
 # Installation on a Linux desktop and the Debian package (cpack -G DEB).
 #
-# Installs the two programs, the desktop entry, the AppStream metainfo, the icon,
-# the manual pages, the copyright file and a changelog. The metainfo's release
-# entry, the manual pages' headers and the changelog carry the project's version
-# and a release date: the time of SOURCE_DATE_EPOCH when set (reproducible
-# builds, e.g. SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)), otherwise of the
-# configuration.
+# Installs the three programs, the desktop entry, the AppStream metainfo, the
+# icon, the manual pages, the copyright file and a changelog. The metainfo's
+# release entry, the manual pages' headers and the changelog carry the project's
+# version and a release date: the time of SOURCE_DATE_EPOCH when set
+# (reproducible builds), otherwise of the last commit of a git checkout,
+# otherwise of the configuration.
 
 include(GNUInstallDirs)
 
-set(NESMO_APP_ID io.github.nesmoport.NesmoPort)
+set(NESMO_APP_ID io.github.nesmoport.nesmoport)
 set(_dist_src ${PROJECT_SOURCE_DIR}/dist)
 set(_dist_bin ${PROJECT_BINARY_DIR}/dist)
 
 set(_contact "Nesmo Port project <nesmo-port@example.invalid>")
+# Without SOURCE_DATE_EPOCH, a git checkout's last commit gives the date, so
+# that the same commit builds the same files.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    find_package(Git QUIET)
+    if(GIT_FOUND AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
+        execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+                        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                        OUTPUT_VARIABLE _commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
+                        RESULT_VARIABLE _git_result ERROR_QUIET)
+        if(_git_result EQUAL 0 AND _commit_time MATCHES "^[0-9]+$")
+            set(ENV{SOURCE_DATE_EPOCH} ${_commit_time})
+        endif()
+    endif()
+endif()
 string(TIMESTAMP NESMO_RELEASE_DATE "%Y-%m-%d" UTC)
 string(TIMESTAMP _changelog_time "%a, %d %b %Y %H:%M:%S +0000" UTC)
 

@@ -34,7 +34,7 @@ done
 
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 [ -n "$version" ] || fail "no package version in $build/CPackConfig.cmake"
-app_id=io.github.nesmoport.NesmoPort
+app_id=io.github.nesmoport.nesmoport
 
 # Starts an installed NesmoComm offscreen with a settings file of its own; it
 # reports once its main window is on the screen, then ends.
@@ -78,8 +78,8 @@ desktop_out=$(desktop-file-validate "$tree/usr/share/applications/$app_id.deskto
   fail "desktop-file-validate: $desktop_out"
 if grep -E 'error:|warning:' <<< "$desktop_out"; then fail "desktop-file-validate complains"; fi
 echo "desktop-file-validate: ok${desktop_out:+ ($desktop_out)}"
-appstreamcli validate --no-net "$tree/usr/share/metainfo/$app_id.metainfo.xml" ||
-  fail "appstreamcli validate"
+appstreamcli validate --pedantic --no-net "$tree/usr/share/metainfo/$app_id.metainfo.xml" ||
+  fail "appstreamcli validate --pedantic"
 # The metainfo, the desktop entry it launches and the icon, as one installed tree.
 appstreamcli validate-tree --no-net "$tree" || fail "appstreamcli validate-tree"
 grep -q "<release version=\"$version\"" "$tree/usr/share/metainfo/$app_id.metainfo.xml" ||

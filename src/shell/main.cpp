@@ -1,6 +1,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QStandardPaths>
 #include <QTimer>
@@ -117,12 +118,18 @@ int main(int argc, char** argv)
     app.setApplicationDisplayName(QStringLiteral("Nesmo Port"));
     app.setApplicationVersion(QStringLiteral(NESMO_VERSION));
     // Desktops match the windows to the menu entry (and its icon) by this name.
-    app.setDesktopFileName(QStringLiteral("io.github.nesmoport.NesmoPort"));
-    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.nesmoport.NesmoPort")));
+    app.setDesktopFileName(QStringLiteral("io.github.nesmoport.nesmoport"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.nesmoport.nesmoport")));
     app.setQuitOnLastWindowClosed(false);
     app.setFont(QFont(QStringLiteral("Arial"), 9));
+    // Files named on the command line (the file manager's, or relative to the
+    // folder it was started in) are taken before --desktop changes the folder.
+    QStringList arguments = app.arguments();
+    const QStringList files = nesmo::MainWindow::commandLineFiles(arguments);
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (files.contains(arguments[i])) arguments[i] = QFileInfo(arguments[i]).absoluteFilePath();
     if (hasWord(argc, argv, "--desktop")) enterUserFolder();
-    for (const QString& option : nesmo::MainWindow::unknownOptions(app.arguments()))
+    for (const QString& option : nesmo::MainWindow::unknownOptions(arguments))
         std::fprintf(stderr, "NesmoComm: ignoring the unknown option %s (see --help)\n",
                      qPrintable(option));
 
@@ -130,8 +137,7 @@ int main(int argc, char** argv)
     app.setDialogs(&dialogs);
     nesmo::AppState state;
     try {
-        nesmo::MainWindow window(state, dialogs, nesmo::SettingsFile::defaultPath(),
-                                 app.arguments());
+        nesmo::MainWindow window(state, dialogs, nesmo::SettingsFile::defaultPath(), arguments);
         dialogs.setParentWidget(&window);
         window.about()->showSplash();
         window.show();
