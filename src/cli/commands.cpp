@@ -10,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -17,16 +19,20 @@
 #include "core/save_file.h"
 #include "logged_data/csv_export.h"
 #include "logged_data/data_file.h"
+#include "logged_data/tag_reader.h"
 
 namespace nesmo::cli {
 
 namespace {
 
+int outputErrno = 0;  // the first failed write to standard output
+
 void writeOut(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    if ((std::fflush(stdout) != 0 || written != size_t(bytes.size())) && outputErrno == 0)
+        outputErrno = errno != 0 ? errno : EIO;
 }
 
 void writeErr(const QString& text)
@@ -99,57 +105,143 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The options as --help lists them, with the commands each one is for.
+struct OptionHelp {
+    const char* entry;  // the first column
+    const char* text;   // its description, lines joined by '\n'
+    const char* commands;
+};
+constexpr OptionHelp kOptionHelp[] = {
+    {"--port PORT",
+     "COMn (through the settings file's Ports section;\n"
+     "otherwise COMn is /dev/ttyS<n-1>) or a device path",
+     "info tags config download"},
+    {"--net HOST:PORT", "the instrument's network interface over TCP", "info tags config download"},
+    {"--device N", "RS-485 device number: hear only instrument N", "info tags config download"},
+    {"--settings FILE",
+     "the settings file (default: NESMOCOMM_INI, else the\nprogram's NesmoComm.INI)",
+     "ports info tags config download"},
+    {"-o, --output PATH",
+     "download into this folder (created when missing), or\n"
+     "for one tag into this file; default the current folder",
+     "download"},
+    {"--all", "every tag that holds records, one file each", "download"},
+    {"--skip-existing",
+     "leave a tag alone whose file exists and holds it (the\n"
+     "instrument's serial, the tag and its record count);\n"
+     "a file of another recording under that tag number\n"
+     "stays, and the tag is saved as UNTdddtt-2.txt",
+     "download"},
+    {"--force",
+     "replace a tag's file that exists (without --force or\n"
+     "--skip-existing an existing file stops the download)",
+     "download"},
+    {"--csv",
+     "also write each downloaded tag as CSV, as the program's\n"
+     "File > Export as CSV does: UNTdddtt.csv with the\n"
+     "records and UNTdddtt.header.csv with the header values;\n"
+     "times are the instrument's local clock, no offset",
+     "download"},
+    {"--json", "results as JSON", "ports info tags config download"},
+    {"-q, --quiet", "no progress and no notes on standard error",
+     "ports info tags config download"},
+    {"-h, --help", "this text (after a command: that command's)",
+     "ports info tags config download"},
+    {"--version", "the version", ""},
+};
+
+QString optionLines(const QString& command)
+{
+    QString out = QStringLiteral("Options:\n");
+    for (const OptionHelp& o : kOptionHelp) {
+        const QStringList commands = QString::fromLatin1(o.commands).split(u' ');
+        if (!command.isEmpty() && !commands.contains(command)) continue;
+        const QStringList lines = QString::fromLatin1(o.text).split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            out += QStringLiteral("  %1  %2\n")
+                       .arg(QString::fromLatin1(i == 0 ? o.entry : "").leftJustified(20), lines[i]);
+    }
+    return out;
+}
+
+}  // namespace
+
+int standardOutputError()
+{
+    return outputErrno;
+}
+
 QString helpText()
 {
     return QStringLiteral(
-        "Usage: nesmo7-cli [options] COMMAND [arguments]\n"
-        "Reads a Nesmo-7 dust monitor: its identity, its tags and their logged data.\n"
-        "It only asks; it never changes a setting, deletes or re-formats anything.\n"
-        "\n"
-        "Commands:\n"
-        "  ports                 serial devices with their COM numbers, paths, USB ids\n"
-        "                        and whether they can be opened\n"
-        "  info                  serial number, firmware, run mode and clock\n"
-        "  tags                  tag numbers and their record counts\n"
-        "  config                the instrument's settings, read only (the alarm level\n"
-        "                        of the current alarm mode only)\n"
-        "  download TAG...       tags into logged-data files named as the program names\n"
-        "                        them (UNTdddtt.txt: device number, tag)\n"
-        "  download --all        every tag that holds records, one file each\n"
-        "\n"
-        "Options:\n"
-        "  --port PORT           COMn (through the settings file's Ports section;\n"
-        "                        otherwise COMn is /dev/ttyS<n-1>) or a device path\n"
-        "  --net HOST:PORT       the instrument's network interface over TCP\n"
-        "  --device N            RS-485 device number: hear only instrument N\n"
-        "  --settings FILE       the settings file (default: NESMOCOMM_INI, else the\n"
-        "                        program's NesmoComm.INI)\n"
-        "  -o, --output PATH     download into this folder (created when missing), or\n"
-        "                        for one tag into this file; default the current folder\n"
-        "  --skip-existing       leave tags alone whose file exists already\n"
-        "  --csv                 also write each downloaded tag as CSV, as the program's\n"
-        "                        File > Export as CSV does: UNTdddtt.csv with the\n"
-        "                        records and UNTdddtt.header.csv with the header values;\n"
-        "                        times are the instrument's local clock, no offset\n"
-        "  --json                results as JSON\n"
-        "  -q, --quiet           no progress and no notes on standard error\n"
-        "  -h, --help            this text\n"
-        "  --version             the version\n"
-        "\n"
-        "A file is written whole once its dump is complete. A dump that ends early is\n"
-        "kept as UNTdddtt.incomplete.txt.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  done\n"
-        "  1  the instrument is logging (stop its run to read its tags)\n"
-        "  2  usage error, or no such tag on the instrument\n"
-        "  3  no such port (a missing device, a COM number beyond COM50), no\n"
-        "     permission, port busy or connection refused\n"
-        "  4  the instrument is not answering\n"
-        "  5  a dump is incomplete\n"
-        "  6  a file or its folder cannot be written\n"
-        "  130  interrupted (Ctrl-C or SIGTERM); what arrived of a dump is kept, as\n"
-        "       for code 5\n");
+               "Usage: nesmo7-cli [options] COMMAND [arguments]\n"
+               "Reads a Nesmo-7 dust monitor: its identity, its tags and their logged data.\n"
+               "It only asks; it never changes a setting, deletes or re-formats anything.\n"
+               "'nesmo7-cli COMMAND --help' describes one command.\n"
+               "\n"
+               "Commands:\n"
+               "  ports                 serial devices with their COM numbers, paths, USB ids\n"
+               "                        and whether they can be opened\n"
+               "  info                  serial number, firmware, run mode and clock\n"
+               "  tags                  tag numbers and their record counts\n"
+               "  config                the instrument's settings, read only (the alarm level\n"
+               "                        of the current alarm mode only)\n"
+               "  download TAG...       tags into logged-data files named as the program names\n"
+               "                        them (UNTdddtt.txt: device number, tag)\n"
+               "  download --all        every tag that holds records, one file each\n"
+               "\n") +
+           optionLines(QString()) +
+           QStringLiteral(
+               "\n"
+               "A file is written whole once its dump is complete. A dump that ends early is\n"
+               "kept as UNTdddtt.incomplete.txt.\n"
+               "\n"
+               "Exit status:\n"
+               "  0  done\n"
+               "  1  the instrument is logging (stop its run to read its tags)\n"
+               "  2  usage error\n"
+               "  3  no such port (a missing device, a COM number beyond COM50), no\n"
+               "     permission, port busy or connection refused\n"
+               "  4  the instrument is not answering\n"
+               "  5  a dump is incomplete\n"
+               "  6  a file or its folder cannot be written, or standard output\n"
+               "  7  a tag's file exists (see --force and --skip-existing)\n"
+               "  8  no such tag on the instrument\n"
+               "  130  interrupted by Ctrl-C (SIGINT); what arrived of a dump is kept, as\n"
+               "       for code 5; the tool ends by the signal, so a shell loop stops too\n"
+               "  143  ended by SIGTERM, likewise\n");
+}
+
+QString commandHelpText(const QString& command)
+{
+    static const QMap<QString, QString> usage = {
+        {QStringLiteral("ports"),
+         QStringLiteral("Usage: nesmo7-cli ports [options]\n"
+                        "The serial devices with their COM numbers (as the program and --port\n"
+                        "number them), paths, USB ids and whether they can be opened.\n")},
+        {QStringLiteral("info"),
+         QStringLiteral("Usage: nesmo7-cli (--port PORT | --net HOST:PORT) info [options]\n"
+                        "The instrument's serial number, firmware, run mode and clock.\n")},
+        {QStringLiteral("tags"),
+         QStringLiteral("Usage: nesmo7-cli (--port PORT | --net HOST:PORT) tags [options]\n"
+                        "The instrument's tag numbers and their record counts.\n")},
+        {QStringLiteral("config"),
+         QStringLiteral("Usage: nesmo7-cli (--port PORT | --net HOST:PORT) config [options]\n"
+                        "The instrument's settings, read only (the alarm level of the current\n"
+                        "alarm mode only: reading another would switch modes).\n")},
+        {QStringLiteral("download"),
+         QStringLiteral("Usage: nesmo7-cli (--port PORT | --net HOST:PORT) download (TAG... | "
+                        "--all) [options]\n"
+                        "Tags into logged-data files named as the program names them\n"
+                        "(UNTdddtt.txt: device number, tag), each written whole once its dump\n"
+                        "is complete; a dump that ends early is kept as "
+                        "UNTdddtt.incomplete.txt.\n")},
+    };
+    if (!usage.contains(command)) return helpText();
+    return usage.value(command) + QStringLiteral("\n") + optionLines(command) +
+           QStringLiteral("\nThe exit statuses: nesmo7-cli --help.\n");
 }
 
 int parseArguments(const QStringList& arguments, Options& o, QString& out, QString& error)
@@ -165,16 +257,19 @@ int parseArguments(const QStringList& arguments, Options& o, QString& out, QStri
     const QCommandLineOption output({"o", "output"}, "", "PATH");
     const QCommandLineOption all("all", "");
     const QCommandLineOption skip("skip-existing", "");
+    const QCommandLineOption force("force", "");
     const QCommandLineOption csv("csv", "");
     const QCommandLineOption json("json", "");
     const QCommandLineOption quiet({"q", "quiet"}, "");
-    p.addOptions({help, version, port, net, device, settings, output, all, skip, csv, json, quiet});
+    p.addOptions(
+        {help, version, port, net, device, settings, output, all, skip, force, csv, json, quiet});
     if (!p.parse(QStringList{QStringLiteral("nesmo7-cli")} + arguments)) {
         error = p.errorText();
         return kUsage;
     }
     if (p.isSet(help)) {
-        out = helpText();
+        const QStringList words = p.positionalArguments();
+        out = words.isEmpty() ? helpText() : commandHelpText(words.first());
         return kDone;
     }
     if (p.isSet(version)) {
@@ -193,6 +288,11 @@ int parseArguments(const QStringList& arguments, Options& o, QString& out, QStri
     o.output = p.value(output);
     o.all = p.isSet(all);
     o.skipExisting = p.isSet(skip);
+    o.force = p.isSet(force);
+    if (o.force && o.skipExisting) {
+        error = QStringLiteral("give --force or --skip-existing, not both");
+        return kUsage;
+    }
     o.csv = p.isSet(csv);
 
     const QString settingsPath = p.isSet(settings) ? p.value(settings) : defaultSettingsPath();
@@ -386,6 +486,42 @@ QString csvFileName(const QString& dataFile)
     return info.dir().filePath(base + QStringLiteral(".csv"));
 }
 
+int recordsOf(const QList<TagEntry>& listed, int tag)
+{
+    for (const TagEntry& t : listed)
+        if (t.tag == tag) return t.records;
+    return -1;
+}
+
+// Whether an existing file holds this recording: the instrument's serial, the
+// tag and its record count as its header has them. Empty when it does; else
+// what it holds instead.
+QString differentRecording(const QString& path, const QString& serial, int tag, int records)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("it cannot be read");
+    const TagHeader h = readTagHeader(f.read(64 * 1024));
+    const QString fileSerial = QString::fromLatin1(h.SerialNo.trimmed());
+    if (fileSerial == serial.trimmed() && h.TagNumber == tag && h.NumberOfRecords == records)
+        return {};
+    return QStringLiteral("serial %1, tag %2, %3 records")
+        .arg(fileSerial.isEmpty() ? QStringLiteral("none") : fileSerial)
+        .arg(h.TagNumber)
+        .arg(h.NumberOfRecords);
+}
+
+// "UNT00009.txt" gives the first of "UNT00009-2.txt", "UNT00009-3.txt", ...
+// that does not exist.
+QString freeName(const QString& path)
+{
+    const QFileInfo info(path);
+    for (int n = 2;; ++n) {
+        const QString name = info.dir().filePath(
+            QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(n).arg(info.suffix()));
+        if (!QFileInfo::exists(name) && !QFileInfo::exists(incompleteName(name))) return name;
+    }
+}
+
 }  // namespace
 
 int runDownload(const Options& o)
@@ -408,12 +544,22 @@ int runDownload(const Options& o)
     tellMessages(session, o, r);
     if (!r.ok()) return fail(r);
 
+    // The instrument's serial tells an existing file of its tag from another's.
+    QString serial;
+    if (o.skipExisting) {
+        InstrumentInfo info;
+        r = session.info(info);
+        tellMessages(session, o, r);
+        if (!r.ok()) return fail(r);
+        serial = info.serial;
+    }
+
     QList<int> wanted;
     for (const TagEntry& t : listed)
         if (o.all ? t.records != 0 : o.tags.contains(t.tag)) wanted.append(t.tag);
     for (int tag : o.tags) {
         if (!wanted.contains(tag))
-            return fail({kUsage, QStringLiteral("the instrument holds no tag %1").arg(tag)});
+            return fail({kNoSuchTag, QStringLiteral("the instrument holds no tag %1").arg(tag)});
     }
 
     int code = kDone;
@@ -422,11 +568,30 @@ int runDownload(const Options& o)
         const QString named = QDir(folder).filePath(tagFileName(o.target.device, tag));
         QString path = intoFolder ? named : output;
         QJsonObject entry{{"tag", tag}, {"file", QFileInfo(path).absoluteFilePath()}};
-        if (o.skipExisting && QFileInfo::exists(path)) {
-            entry.insert("skipped", true);
-            files.append(entry);
-            if (!o.json) writeOut(QStringLiteral("%1  exists, skipped\n").arg(path));
-            continue;
+        bool renamed = false;
+        if (QFileInfo::exists(path) && !o.force) {
+            if (!o.skipExisting)
+                return fail(
+                    {kFileExists, QStringLiteral("%1 exists: --force replaces it, --skip-existing "
+                                                 "keeps it")
+                                      .arg(path)});
+            const QString other = differentRecording(path, serial, tag, recordsOf(listed, tag));
+            if (other.isEmpty()) {
+                entry.insert("skipped", true);
+                files.append(entry);
+                if (!o.json) writeOut(QStringLiteral("%1  exists, skipped\n").arg(path));
+                continue;
+            }
+            // The tag number was used again after a delete: a new recording
+            // under a name of its own.
+            const QString free = freeName(path);
+            writeErr(QStringLiteral("nesmo7-cli: %1 holds another recording (%2); tag %3 is "
+                                    "saved as %4\n")
+                         .arg(path, other)
+                         .arg(tag)
+                         .arg(free));
+            path = free;
+            renamed = true;
         }
         Dump dump;
         {
@@ -442,7 +607,7 @@ int runDownload(const Options& o)
             code = fail(r);
             break;
         }
-        if (intoFolder) path = QDir(folder).filePath(dump.fileName);
+        if (intoFolder && !renamed) path = QDir(folder).filePath(dump.fileName);
         const QString written = dump.complete ? path : incompleteName(path);
         const QString error = writeDataFile(written, savedFileBytes(dump.text));
         entry.insert("file", QFileInfo(written).absoluteFilePath());
@@ -485,7 +650,11 @@ int runDownload(const Options& o)
             break;
         }
         if (dump.complete) {
-            QFile::remove(incompleteName(path));  // an earlier attempt's remains
+            // An earlier attempt's remains, with their CSV files.
+            const QString remains = incompleteName(path);
+            QFile::remove(remains);
+            QFile::remove(csvFileName(remains));
+            QFile::remove(csvHeaderFileName(csvFileName(remains)));
         } else if (code == kDone) {
             code = kIncompleteDump;
             writeErr(QStringLiteral("nesmo7-cli: the dump of tag %1 ended after %2 of %3 records; "

@@ -18,12 +18,17 @@ struct Options {
     QString output;         // -o: a folder, or for one tag a file name
     bool all = false;
     bool skipExisting = false;
-    bool csv = false;  // each downloaded tag also as CSV
+    bool force = false;  // a download replaces an existing file
+    bool csv = false;    // each downloaded tag also as CSV
     QList<int> tags;
 };
 
-// The help text, with the exit codes.
+// The errno of the first write to standard output that failed; 0 when all went out.
+int standardOutputError();
+
+// The help text, with the exit codes; and one command's, with its options.
 QString helpText();
+QString commandHelpText(const QString& command);
 
 // Reads the arguments (without the program name); a usage error gives kUsage and
 // says why in `error`; --help and --version give kDone with their text in `out`.

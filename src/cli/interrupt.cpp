@@ -5,6 +5,7 @@
 
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace nesmo::cli {
@@ -12,12 +13,12 @@ namespace nesmo::cli {
 namespace {
 
 int pipeFds[2] = {-1, -1};
-volatile std::sig_atomic_t signalled = 0;
+volatile std::sig_atomic_t signalled = 0;  // the signal's number
 std::function<void()> action;
 
 void onSignal(int signo)
 {
-    signalled = 1;
+    signalled = signo;
     // The next one is not caught: a second Ctrl-C ends the process.
     std::signal(signo, SIG_DFL);
     const char byte = 1;
@@ -35,7 +36,7 @@ void InterruptWatch::install()
         while (::read(pipeFds[0], buf, sizeof buf) > 0) {
         }
         notifier->setEnabled(false);
-        if (!action) std::exit(128 + SIGINT);  // nothing running that keeps what arrived
+        if (!action) InterruptWatch::endBySignal();  // nothing running keeps what arrived
         action();
     });
     struct sigaction sa {};
@@ -54,6 +55,17 @@ void InterruptWatch::onInterrupt(std::function<void()> f)
 bool InterruptWatch::interrupted()
 {
     return signalled != 0;
+}
+
+void InterruptWatch::endBySignal()
+{
+    const int signo = signalled;
+    if (signo == 0) return;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::signal(signo, SIG_DFL);
+    std::raise(signo);
+    std::_Exit(128 + signo);  // only if the signal is blocked
 }
 
 }  // namespace nesmo::cli

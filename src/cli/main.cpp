@@ -1,5 +1,7 @@
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -15,6 +17,11 @@ int main(int argc, char** argv)
     const int parsed = parseArguments(app.arguments().mid(1), options, out, error);
     if (!out.isEmpty()) {
         std::fputs(out.toUtf8().constData(), stdout);
+        if (std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "nesmo7-cli: cannot write to standard output: %s\n",
+                         std::strerror(errno));
+            return kNotWritable;
+        }
         return kDone;
     }
     if (parsed != kDone) {
@@ -23,9 +30,28 @@ int main(int argc, char** argv)
         return parsed;
     }
     InterruptWatch::install();
-    if (options.command == QLatin1String("ports")) return runPorts(options);
-    if (options.command == QLatin1String("info")) return runInfo(options);
-    if (options.command == QLatin1String("tags")) return runTags(options);
-    if (options.command == QLatin1String("config")) return runConfig(options);
-    return runDownload(options);
+    int code = kDone;
+    if (options.command == QLatin1String("ports"))
+        code = runPorts(options);
+    else if (options.command == QLatin1String("info"))
+        code = runInfo(options);
+    else if (options.command == QLatin1String("tags"))
+        code = runTags(options);
+    else if (options.command == QLatin1String("config"))
+        code = runConfig(options);
+    else
+        code = runDownload(options);
+    // What was kept is on disk: end as the signal would have, so that a shell
+    // loop around the tool stops as well.
+    InterruptWatch::endBySignal();
+    // Results that did not reach standard output (a full disk, /dev/full) are
+    // no success.
+    int failed = standardOutputError();
+    if (failed == 0 && std::fflush(stdout) != 0) failed = errno;
+    if (failed != 0) {
+        std::fprintf(stderr, "nesmo7-cli: cannot write to standard output: %s\n",
+                     std::strerror(failed));
+        return code == kDone ? kNotWritable : code;
+    }
+    return code;
 }

@@ -27,6 +27,8 @@ enum ExitCode {
     kNotAnswering = 4,    // the instrument did not answer (in time)
     kIncompleteDump = 5,  // a dump ended early; what arrived is kept under its own name
     kNotWritable = 6,     // the file or its folder cannot be written
+    kFileExists = 7,      // a download's file exists and neither --force nor --skip-existing
+    kNoSuchTag = 8,       // a tag asked for is not on the instrument
     kInterrupted = 130,   // Ctrl-C or SIGTERM; what arrived of a dump is kept as incomplete
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -212,16 +214,31 @@ TEST(Cli, DownloadAllOverTcpAndSkipExisting)
         EXPECT_TRUE(bytes.contains(QByteArray(" ") + QByteArray::number(records) + ","));
     }
 
+    // The same recordings on disk: skipped. Without a flag an existing file stops it.
+    const auto same = rig.cli({"download", "--all", "-o", "out", "--skip-existing", "--json"});
+    ASSERT_EQ(same.code, 0) << same.err.toStdString();
+    for (const QJsonValue f : same.json()["files"].toArray())
+        EXPECT_TRUE(f.toObject()["skipped"].toBool());
+    const QByteArray seven = readFile(rig.path("out/UNT00007.txt"));
+    const auto exists = rig.cli({"download", "7", "-o", "out"});
+    EXPECT_EQ(exists.code, 7);
+    EXPECT_TRUE(exists.err.contains("--force replaces it")) << exists.err.toStdString();
+
+    // A file of another recording under tag 3 stays; the tag gets a name of its own.
     writeFile(rig.path("out/UNT00003.txt"), "kept\r\n");
     QFile::remove(rig.path("out/UNT00007.txt"));
     const auto again = rig.cli({"download", "--all", "-o", "out", "--skip-existing", "--json"});
     ASSERT_EQ(again.code, 0) << again.err.toStdString();
     EXPECT_EQ(readFile(rig.path("out/UNT00003.txt")), "kept\r\n");
-    EXPECT_EQ(readFile(rig.path("out/UNT00007.txt")).count("\r\n"), 15 + 25);
+    EXPECT_EQ(readFile(rig.path("out/UNT00003-2.txt")).count("\r\n"), 15 + 10);
+    EXPECT_TRUE(again.err.contains("holds another recording")) << again.err.toStdString();
+    EXPECT_EQ(readFile(rig.path("out/UNT00007.txt")), seven);
     const QJsonArray files = again.json()["files"].toArray();
     ASSERT_EQ(files.size(), 2);
-    EXPECT_TRUE(files[0].toObject()["skipped"].toBool());
+    EXPECT_TRUE(files[0].toObject()["file"].toString().endsWith("UNT00003-2.txt"));
     EXPECT_FALSE(files[1].toObject()["skipped"].toBool());
+    EXPECT_EQ(rig.cli({"download", "3", "-o", "out", "--force"}).code, 0);
+    EXPECT_EQ(readFile(rig.path("out/UNT00003.txt")).count("\r\n"), 15 + 10);
 }
 
 TEST(Cli, CutDumpIsKeptAsIncomplete)
@@ -229,7 +246,7 @@ TEST(Cli, CutDumpIsKeptAsIncomplete)
     CliRig rig({"--cut-dump"});
     ASSERT_TRUE(rig.sim->ready());
     writeFile(rig.path("UNT00009.txt"), "an older complete file\r\n");
-    const auto o = rig.cli({"download", "9"});
+    const auto o = rig.cli({"download", "9", "--force"});
     EXPECT_EQ(o.code, 5) << o.err.toStdString();
     const QByteArray expected = sample("dump-tag9.scratch.txt");
     EXPECT_EQ(readFile(rig.path("UNT00009.incomplete.txt")),
@@ -249,7 +266,8 @@ TEST(Cli, AnInterruptedDownloadKeepsWhatArrived)
     QTest::qWait(2000);  // the header and some records, of about six seconds' worth
     p.terminate();
     ASSERT_TRUE(p.waitForFinished(5000));
-    EXPECT_EQ(p.exitCode(), 130) << p.readAllStandardError().toStdString();
+    // It keeps what arrived, then ends by the signal (a shell reports 143).
+    EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << p.readAllStandardError().toStdString();
     const QJsonObject file =
         QJsonDocument::fromJson(p.readAllStandardOutput())["files"].toArray()[0].toObject();
     EXPECT_FALSE(file["complete"].toBool());
@@ -344,7 +362,7 @@ TEST(Cli, FailuresHaveTheirExitCodes)
     CliRig rig({});
     writeFile(rig.path("a-file"), "x");
     EXPECT_EQ(rig.cli({"download", "9", "-o", "a-file/sub/"}).code, 6);
-    EXPECT_EQ(rig.cli({"download", "42"}).code, 2);  // no such tag
+    EXPECT_EQ(rig.cli({"download", "42"}).code, 8);  // no such tag
     for (const QStringList& wrong : {QStringList{},
                                      {"info"},
                                      {"--port", "x", "--net", "h:1", "info"},
@@ -353,6 +371,57 @@ TEST(Cli, FailuresHaveTheirExitCodes)
                                      {"--port", "x", "download", "100"},
                                      {"--net", "nohost", "info"}})
         EXPECT_EQ(rig.run(wrong).code, 2) << wrong.join(' ').toStdString();
+}
+
+TEST(Cli, CtrlCStopsTheShellLoopAroundTheTool)
+{
+    CliRig rig({"--pace", "--no-tags", "--tag", "11:600:10", "--tag", "15:600:10"});
+    ASSERT_TRUE(rig.sim->ready());
+    // The loop a nightly script runs, in a process group of its own.
+    const QString loop =
+        QStringLiteral("for t in 11 15; do \"%1\" %2 download $t -q; echo \"after $t\"; done")
+            .arg(QStringLiteral(NESMO_CLI_PATH), rig.link.join(' '));
+    QProcess shell;
+    shell.setWorkingDirectory(rig.path("."));
+    shell.start("setsid", {"bash", "-c", loop});
+    ASSERT_TRUE(shell.waitForStarted());
+    QTest::qWait(2000);  // tag 11's header and some of its records
+    ::kill(-static_cast<pid_t>(shell.processId()), SIGINT);
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    // The shell stopped with the tool: no "after", no tag 15.
+    EXPECT_EQ(shell.exitStatus(), QProcess::CrashExit);
+    EXPECT_FALSE(shell.readAllStandardOutput().contains("after"));
+    EXPECT_TRUE(QFileInfo::exists(rig.path("UNT00011.incomplete.txt")));
+    EXPECT_FALSE(QFileInfo::exists(rig.path("UNT00015.txt")));
+
+    // A complete download takes an earlier attempt's remains away, CSV files too.
+    for (const char* name : {"UNT00011.incomplete.csv", "UNT00011.incomplete.header.csv"})
+        writeFile(rig.path(name), "old\r\n");
+    CliRig quick({"--no-tags", "--tag", "11:5:10"});
+    ASSERT_TRUE(quick.sim->ready());
+    const QStringList args =
+        quick.link + QStringList{"download", "11", "--csv", "-o", rig.path(".")};
+    EXPECT_EQ(quick.run(args).code, 0);
+    for (const char* name :
+         {"UNT00011.incomplete.txt", "UNT00011.incomplete.csv", "UNT00011.incomplete.header.csv"})
+        EXPECT_FALSE(QFileInfo::exists(rig.path(name))) << name;
+}
+
+TEST(Cli, AnOutputThatCannotBeWrittenIsAnError)
+{
+    CliRig rig({});
+    ASSERT_TRUE(rig.sim->ready());
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("NESMOCOMM_INI", rig.path("none.INI"));
+    p.setProcessEnvironment(e);
+    p.setStandardOutputFile("/dev/full");
+    for (const QStringList& args : {rig.link + QStringList{"info"}, QStringList{"--help"}}) {
+        p.start(QStringLiteral(NESMO_CLI_PATH), args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 6) << args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains("cannot write to standard output"));
+    }
 }
 
 TEST(Cli, HelpVersionAndNoWidgetLibraries)
