@@ -50,9 +50,8 @@ QMap<int, QString> readPortsSection(const QString& path)
     return ports;
 }
 
-QList<PortEntry> listPorts(const QMap<int, QString>& portMap)
+PortMap numberedPorts(const QMap<int, QString>& portMap)
 {
-    Port port(false);
     PortMap map;
     for (auto it = portMap.cbegin(); it != portMap.cend(); ++it)
         map.setExplicit(it.key(), it.value());
@@ -60,6 +59,13 @@ QList<PortEntry> listPorts(const QMap<int, QString>& portMap)
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         systemDevices << info.systemLocation();
     map.assignNumbers(systemDevices);
+    return map;
+}
+
+QList<PortEntry> listPorts(const QMap<int, QString>& portMap)
+{
+    Port port(false);
+    const PortMap map = numberedPorts(portMap);
 
     QList<PortEntry> list;
     for (const PortMap::Entry& e : map.entries()) {

@@ -4,6 +4,8 @@
 #include <QMap>
 #include <QString>
 
+#include "link/port_map.h"
+
 namespace nesmo::cli {
 
 // The settings file the program itself reads: NESMOCOMM_INI, else NesmoComm.INI
@@ -13,6 +15,11 @@ QString defaultSettingsPath();
 
 // The "Ports" section of a settings file: COMn=device. A missing file gives none.
 QMap<int, QString> readPortsSection(const QString& path);
+
+// The settings file's numbers with the system's serial devices that it does not
+// name given the lowest free numbers: the numbering of `ports`, of --port COMn
+// and of the program's Select Port dialog.
+PortMap numberedPorts(const QMap<int, QString>& portMap);
 
 // A serial device as the program's port selection shows it.
 struct PortEntry {

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/interrupt.h"
+#include "cli/port_list.h"
 #include "link/link.h"
 #include "logged_data/data_file.h"
 #include "reply/config_handlers.h"
@@ -126,8 +127,9 @@ Result Session::open()
         port.setHostAddress(target_.host);
         port.setTcpPort(target_.tcpPort);
     } else {
-        for (auto it = target_.portMap.cbegin(); it != target_.portMap.cend(); ++it)
-            port.portMap().setExplicit(it.key(), it.value());
+        // COMn as `ports` lists it: an adapter the settings do not name has the
+        // number the system's devices give it there.
+        port.portMap() = numberedPorts(target_.portMap);
         int number = 0;
         if (!resolvePort(target_.port, port.portMap(), number))
             return {kNoPort, QStringLiteral("no port %1: COM numbers go from COM%2 to COM%3")

@@ -16,21 +16,45 @@ bool defaultAccessCheck(const QString& device)
     return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
 }
 
-QString groupOf(const QString& device)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(device).constData(), &st) != 0) return QStringLiteral("dialout");
-    if (const group* g = ::getgrgid(st.st_gid)) return QString::fromLocal8Bit(g->gr_name);
-    return QString::number(st.st_gid);
-}
+}  // namespace
 
-QString currentUser()
+QString currentUserName()
 {
     if (const passwd* pw = ::getpwuid(::getuid())) return QString::fromLocal8Bit(pw->pw_name);
     return QStringLiteral("$USER");
 }
 
-}  // namespace
+DeviceAccess deviceAccess(const QString& device)
+{
+    DeviceAccess a;
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0) return a;
+    a.known = true;
+    a.mode = st.st_mode & 07777;
+    const passwd* pw = ::getpwuid(st.st_uid);
+    a.owner = pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(st.st_uid);
+    const group* g = ::getgrgid(st.st_gid);
+    a.group = g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
+    a.rootGroup = st.st_gid == 0;
+    return a;
+}
+
+QString permissionAdvice(const QString& device, const DeviceAccess& a, const QString& user)
+{
+    const QString head = QStringLiteral("No permission to use the serial port %1.").arg(device);
+    if (!a.known) return head;
+    constexpr unsigned kGroupReadWrite = S_IRGRP | S_IWGRP;
+    if ((a.mode & kGroupReadWrite) == kGroupReadWrite && !a.rootGroup)
+        return head + QStringLiteral(
+                          "\nThe device belongs to the group \"%1\". Give your user access "
+                          "with\n    sudo usermod -aG %1 %2\nthen log out and in again.")
+                          .arg(a.group, user);
+    return head + QStringLiteral(
+                      "\nOnly its owner %1 may open it: its group \"%2\" may not read and "
+                      "write it. Ask the administrator for access, for example a udev rule "
+                      "that gives the device to the group dialout with MODE=\"0660\".")
+                      .arg(a.owner, a.group);
+}
 
 Port::Port(bool networkMode, QObject* parent)
     : QObject(parent), network_(networkMode), access_(defaultAccessCheck)
@@ -80,13 +104,8 @@ Port::OpenError Port::classifySerialFailure(QSerialPort::SerialPortError e, cons
             // A port held by another program and a port this user may not use are
             // reported alike; the device's access rights tell them apart.
             if (access_ && !access_(device)) {
-                const QString group = groupOf(device);
                 err.kind = Failure::PermissionDenied;
-                err.text = QStringLiteral(
-                               "No permission to use the serial port %1.\n"
-                               "The device belongs to the group \"%2\". Give your user access "
-                               "with\n    sudo usermod -aG %2 %3\nthen log out and in again.")
-                               .arg(device, group, currentUser());
+                err.text = permissionAdvice(device, deviceAccess(device), currentUserName());
             } else {
                 err.kind = Failure::Busy;
                 err.text = QStringLiteral("This com port is already busy");

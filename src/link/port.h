@@ -13,6 +13,22 @@ namespace nesmo {
 // The one port object through which the program reaches the instrument: a serial
 // port (19200 8N1, no flow control, DTR on, RTS off), or in network mode a TCP
 // client that is opened when a command is written and closed after each reply.
+// Who may open a device, as its file says.
+struct DeviceAccess {
+    bool known = false;  // the device's file could be read
+    unsigned mode = 0;   // permission bits
+    QString owner;
+    QString group;
+    bool rootGroup = false;  // the group is root's (gid 0)
+};
+DeviceAccess deviceAccess(const QString& device);
+// The name of the user the program runs as.
+QString currentUserName();
+
+// What to tell a user who may not open the device: joining its group only where
+// that group may read and write it and is not root's; otherwise who may open it.
+QString permissionAdvice(const QString& device, const DeviceAccess& access, const QString& user);
+
 class Port : public QObject {
     Q_OBJECT
 

@@ -93,6 +93,28 @@ TEST(Connection, StoredPortOpensAtStartAndIsWrittenBack)
     EXPECT_TRUE(ini.contains("[Ports]\nCOM7=" + rig.tty.toLocal8Bit()));
 }
 
+TEST(Connection, PermissionAdviceNamesAGroupOnlyWhereJoiningItHelps)
+{
+    struct Case {
+        unsigned mode;
+        const char* group;
+        bool rootGroup;
+        bool join;
+    } cases[] = {{0660, "dialout", false, true},
+                 {0600, "dialout", false, false},  // the group may not use it
+                 {0620, "tty", false, false},      // a terminal's: write only
+                 {0660, "root", true, false}};     // never advise joining root's group
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.group);
+        const DeviceAccess a{true, k.mode, "root", k.group, k.rootGroup};
+        const QString advice = permissionAdvice("/dev/ttyUSB0", a, "alice");
+        EXPECT_TRUE(advice.startsWith("No permission to use the serial port /dev/ttyUSB0."));
+        EXPECT_EQ(advice.contains(QStringLiteral("sudo usermod -aG %1 alice").arg(k.group)),
+                  k.join);
+        EXPECT_EQ(advice.contains("Only its owner root may open it"), !k.join);
+    }
+}
+
 TEST(Connection, OpenFailuresAreToldAndLeaveTheLinkClosed)
 {
     {
@@ -105,13 +127,15 @@ TEST(Connection, OpenFailuresAreToldAndLeaveTheLinkClosed)
         EXPECT_EQ(rig.caption(), QStringLiteral("Serial Connection:  none   "));
         EXPECT_EQ(rig.window->link().port().portNumber(), 0);
 
-        // The same refusal for a user without access names the group and the remedy.
+        // The same refusal for a user without access says so, with the advice
+        // for the device as it is (a pseudo-terminal's group may not read it).
         rig.dialogs.messages.clear();
         rig.window->link().port().setAccessCheck([](const QString&) { return false; });
         rig.window->link().port().setPortNumber(7);
         rig.page()->SetConnection(true);
         ASSERT_EQ(rig.dialogs.messages.size(), 1);
-        EXPECT_TRUE(rig.dialogs.messages[0].contains("usermod -aG"));
+        EXPECT_EQ(rig.dialogs.messages[0],
+                  permissionAdvice(rig.tty, deviceAccess(rig.tty), currentUserName()));
         EXPECT_EQ(rig.caption(), QStringLiteral("Serial Connection:  none   "));
     }
     {
