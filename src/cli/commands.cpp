@@ -55,6 +55,14 @@ void writeJson(const QJsonObject& object)
 
 // The program's message boxes, as notes on standard error; the one that is the
 // failure itself is told as that.
+// A note while the tool waits (a dump still arriving), unless --quiet.
+Session::Notice noticeFor(const Options& o)
+{
+    return [quiet = o.quiet](const QString& text) {
+        if (!quiet) writeErr(QStringLiteral("nesmo7-cli: %1\n").arg(text));
+    };
+}
+
 void tellMessages(Session& session, const Options& o, const Result& failure)
 {
     for (const QString& m : session.takeMessages())
@@ -388,7 +396,7 @@ int runPorts(const Options& o)
 int runInfo(const Options& o)
 {
     Session session(o.target);
-    Result r = session.open();
+    Result r = session.open(noticeFor(o));
     InstrumentInfo info;
     if (r.ok()) r = session.info(info);
     tellMessages(session, o, r);
@@ -439,7 +447,7 @@ void writeFlat(const QJsonObject& object, const QString& prefix = QString())
 int runConfig(const Options& o)
 {
     Session session(o.target);
-    Result r = session.open();
+    Result r = session.open(noticeFor(o));
     QJsonObject config;
     if (r.ok()) r = session.config(config);
     tellMessages(session, o, r);
@@ -455,7 +463,7 @@ int runConfig(const Options& o)
 int runTags(const Options& o)
 {
     Session session(o.target);
-    Result r = session.open();
+    Result r = session.open(noticeFor(o));
     QList<TagEntry> tags;
     if (r.ok()) r = session.tags(tags);
     tellMessages(session, o, r);
@@ -538,7 +546,7 @@ int runDownload(const Options& o)
         return fail({kNotWritable, QStringLiteral("the folder %1 cannot be written").arg(folder)});
 
     Session session(o.target);
-    Result r = session.open();
+    Result r = session.open(noticeFor(o));
     QList<TagEntry> listed;
     if (r.ok()) r = session.tags(listed);
     tellMessages(session, o, r);

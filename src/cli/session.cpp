@@ -1,9 +1,11 @@
 #include "cli/session.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QTimer>
 #include <cstdlib>
 #include <iostream>
 
@@ -16,6 +18,11 @@
 namespace nesmo::cli {
 
 namespace {
+
+// How long a port that was just opened is listened to for bytes nobody asked
+// for, and how long the line must then stay quiet before a run goes on.
+constexpr int kFirstLookMs = 100;
+constexpr int kQuietMs = 1000;
 
 // The leading number of a text's last line (-1 when it has none).
 int lastLeadingNumber(const QByteArray& text)
@@ -120,7 +127,7 @@ Session::~Session()
     link_->port().close();
 }
 
-Result Session::open()
+Result Session::open(const Notice& notice)
 {
     Port& port = link_->port();
     if (target_.network) {
@@ -144,12 +151,38 @@ Result Session::open()
         }
         // The first exchange starts with empty buffers and no reply pending.
         port.discardBuffers();
+        if (Result r = drainUnasked(notice); !r.ok()) return r;
     }
     link_->resetExchange();
     if (Result r = send(Query::FirmwareVersion); !r.ok()) return r;
     if (state_.FirmwareVersion == 0)
         return {kNotAnswering,
                 QStringLiteral("the instrument did not report its firmware version")};
+    return {};
+}
+
+Result Session::drainUnasked(const Notice& notice)
+{
+    // The instrument sends a tag to its end whatever became of the reader: an
+    // interrupted download's rest still comes when the next run opens the port.
+    // Those bytes are nobody's reply; they are let through until the line has
+    // been quiet for a second (the instrument has nothing that stops a dump).
+    const auto waitFor = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    quint64 seen = link_->bytesReceived();
+    waitFor(kFirstLookMs);
+    if (link_->bytesReceived() == seen) return {};
+    if (notice)
+        notice(QStringLiteral("the instrument is still sending a dump; waiting for it to end"));
+    do {
+        if (InterruptWatch::interrupted()) return {kInterrupted, QStringLiteral("interrupted")};
+        seen = link_->bytesReceived();
+        waitFor(kQuietMs);
+    } while (link_->bytesReceived() != seen);
+    link_->port().discardBuffers();
     return {};
 }
 

@@ -85,8 +85,10 @@ public:
     ~Session();
 
     // Opens the port and learns the firmware version, as the program does after
-    // connecting (the replies and dumps depend on it).
-    Result open();
+    // connecting (the replies and dumps depend on it). A dump that an earlier
+    // run left running is waited out first; `notice` hears that it is.
+    using Notice = std::function<void(const QString&)>;
+    Result open(const Notice& notice = {});
     Result info(InstrumentInfo& out);
     Result tags(QList<TagEntry>& out);
     // The settings as the configuration page reads them, without the alarm
@@ -104,6 +106,7 @@ public:
 
 private:
     Result send(Query q);
+    Result drainUnasked(const Notice& notice);
     Result exchange(const QByteArray& text);
 
     Target target_;

@@ -407,6 +407,26 @@ TEST(Cli, CtrlCStopsTheShellLoopAroundTheTool)
         EXPECT_FALSE(QFileInfo::exists(rig.path(name))) << name;
 }
 
+TEST(Cli, ADumpLeftRunningIsWaitedOutByTheNextRun)
+{
+    CliRig rig({"--pace", "--no-tags", "--tag", "11:300:10"});
+    ASSERT_TRUE(rig.sim->ready());
+    QProcess first;
+    first.setWorkingDirectory(rig.path("."));
+    first.start(QStringLiteral(NESMO_CLI_PATH), rig.link + QStringList{"download", "11", "-q"});
+    ASSERT_TRUE(first.waitForStarted());
+    QTest::qWait(1500);
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(5000));
+    // The instrument goes on sending the rest of tag 11: the next run lets it
+    // end before it asks anything, and its own answers are its own.
+    const auto next = rig.cli({"info", "--json"});
+    EXPECT_EQ(next.code, 0) << next.err.toStdString();
+    EXPECT_TRUE(next.err.contains("the instrument is still sending a dump"))
+        << next.err.toStdString();
+    EXPECT_EQ(next.json()["serial"].toString(), "20871");
+}
+
 TEST(Cli, AnOutputThatCannotBeWrittenIsAnError)
 {
     CliRig rig({});
