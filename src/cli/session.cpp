@@ -21,7 +21,7 @@ namespace {
 
 // How long a port that was just opened is listened to for bytes nobody asked
 // for, and how long the line must then stay quiet before a run goes on.
-constexpr int kFirstLookMs = 100;
+constexpr int kFirstLookMs = 50;
 constexpr int kQuietMs = 1000;
 
 // The leading number of a text's last line (-1 when it has none).

@@ -25,6 +25,8 @@ public:
         file_.setFileName(path);
     }
     void writeLine(const QByteArray& line);
+    // Room for this much more text, so that a long dump is not copied as it grows.
+    void reserve(qsizetype more) { text_.reserve(text_.size() + more); }
     void flush();
     void close();
 

@@ -287,6 +287,13 @@ void ReceivePath::captureLine(QByteArrayView received)
     if (recordLine) {
         state_.RecordTime += state_.RecordPeriod;
         stamp(state_.RecordTime);
+        // At the first record the header has told how many follow (a tag holds
+        // at most 65,535): room for them all at once.
+        if (!captureReserved_) {
+            captureReserved_ = true;
+            const qsizetype records = qBound(0, state_.RecordsLeft, 65535);
+            capture_.reserve(records * (line.size() + 2));
+        }
     }
 
     capture_.writeLine(line);
@@ -316,6 +323,7 @@ void ReceivePath::reset()
 void ReceivePath::startCapture()
 {
     capture_.start();
+    captureReserved_ = false;
     state_.Downloading = true;
     reportCaptureError();
 }

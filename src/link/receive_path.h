@@ -78,6 +78,7 @@ private:
     int binaryBytesLeft_ = 0;
     QByteArray pendingText_;
     qsizetype pendingPos_ = 0;
+    bool captureReserved_ = false;  // room made for this dump's records
     std::string terminalOut_;
     QByteArray line_;  // the line being captured
 };
