@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "bench_raw.h"
 #include "bench_sim.h"
 
 extern char** environ;
@@ -74,60 +75,6 @@ ToolRun runTool(const QStringList& args)
     return run;
 }
 
-// Reads one reply from fd up to its prompt, skipping the nine binary bytes after
-// each record marker and '>' inside quotes, as the instrument's replies are built.
-qint64 readReply(int fd)
-{
-    qint64 bytes = 0;
-    bool quoted = false;
-    int binaryLeft = 0;
-    char buf[65536];
-    for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 10000) <= 0) fail("minimal client: no prompt");
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n <= 0) fail("minimal client: link closed");
-        bytes += n;
-        for (ssize_t i = 0; i < n; ++i) {
-            const auto c = static_cast<unsigned char>(buf[i]);
-            if (binaryLeft > 0) {
-                --binaryLeft;
-            } else if (c == 0xDF && !quoted) {
-                binaryLeft = 9;
-            } else if (c == '"') {
-                quoted = !quoted;
-            } else if (c == '>' && !quoted) {
-                if (i != n - 1) fail("minimal client: bytes after the prompt");
-                return bytes;
-            }
-        }
-    }
-}
-
-void writeAll(int fd, const QByteArray& bytes)
-{
-    if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-        fail("minimal client: write");
-}
-
-// The dump over a TCP connection of its own; returns the bytes received.
-qint64 rawTcpDump(quint16 port, const QByteArray& command, double& ms)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QElapsedTimer t;
-    t.start();
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) fail("connect");
-    writeAll(fd, command);
-    const qint64 bytes = readReply(fd);
-    ms = t.nsecsElapsed() * 1e-6;
-    ::close(fd);
-    return bytes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -147,7 +94,7 @@ int main(int argc, char** argv)
         qint64 bytes = 0;
         for (int i = 0; i < runs; ++i) {
             double ms = 0;
-            bytes = rawTcpDump(sim.tcpPort(), "tagdump 20 \r", ms);
+            bytes = nesmo::bench::rawTcpDump(sim.tcpPort(), "tagdump 20 \r", ms);
             raw.push_back(ms);
             const QString out = dir.filePath(QStringLiteral("tcp%1").arg(i));
             const ToolRun r = runTool({"--net", QStringLiteral("127.0.0.1:%1").arg(sim.tcpPort()),
@@ -187,8 +134,8 @@ int main(int argc, char** argv)
         ::tcsetattr(fd, TCSANOW, &t);
         qint64 received = 0;
         for (const QByteArray& c : nesmo::bench::commandsOf(sent)) {
-            writeAll(fd, c);
-            received += readReply(fd);
+            nesmo::bench::writeAll(fd, c);
+            received += nesmo::bench::readReply(fd);
         }
         ::close(fd);
         const double lineMs = double(sent.size() + received) * 10.0 / 19.2;

@@ -2,7 +2,8 @@
 // captures it until the Data text page shows it.
 //   bench_dump [records=65535] [paced-records=2000]
 // Prints the wall time and the peak resident memory of a 65,535-record dump over
-// loopback TCP without pacing, and how long a dump paced at 19200 baud takes over a
+// loopback TCP without pacing, beside a minimal client reading the same dump from
+// the same simulator with plain system calls in the same run, and how long a dump paced at 19200 baud takes over a
 // pseudo-terminal compared with the time its bytes take on the line.
 
 #include <QApplication>
@@ -14,8 +15,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <vector>
 
 #include "bench_common.h"
+#include "bench_raw.h"
 #include "core/dialogs.h"
 #include "logged_data/data_text_page.h"
 #include "shell/main_page.h"
@@ -93,6 +96,15 @@ int main(int argc, char** argv)
         const int lines = w.dataTextPage()->RichEdit1()->blockCount();
         std::printf("dump of %d records over TCP: %.0f ms, %d text lines\n", records, ms, lines);
         ok &= nesmo::bench::summaryAtMost("65,535-record dump over TCP, wall", ms, "ms", 3000);
+        std::vector<double> raw;
+        for (int i = 0; i < 5; ++i) {
+            double rawMs = 0;
+            nesmo::bench::rawTcpDump(port, "tagdump 20 \r", rawMs);
+            raw.push_back(rawMs);
+        }
+        std::printf("minimal client, the same dump: median %.0f ms\n", nesmo::bench::median(raw));
+        ok &= nesmo::bench::summaryAtMost("dump to the Data text page, of the raw read's",
+                                          100.0 * ms / nesmo::bench::median(raw), "%", 300);
         ok &= nesmo::bench::summaryAtMost("peak resident memory",
                                           nesmo::bench::peakRssKb() / 1024.0, "MB", 150);
     }
