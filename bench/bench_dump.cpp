@@ -3,8 +3,9 @@
 //   bench_dump [records=65535] [paced-records=2000]
 // Prints the wall time and the peak resident memory of a 65,535-record dump over
 // loopback TCP without pacing, beside a minimal client reading the same dump from
-// the same simulator with plain system calls in the same run, and how long a dump paced at 19200 baud takes over a
-// pseudo-terminal compared with the time its bytes take on the line.
+// the same simulator with plain system calls in the same run, and how long a dump
+// paced at 19200 baud takes over a pseudo-terminal compared with the time its
+// bytes take on the line.
 
 #include <QApplication>
 #include <QElapsedTimer>
