@@ -55,8 +55,7 @@ inline qint64 readReply(int fd)
 
 inline void writeAll(int fd, const QByteArray& bytes)
 {
-    if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-        rawFail("write");
+    if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size()) rawFail("write");
 }
 
 // The dump over a TCP connection of its own; returns the bytes received.
