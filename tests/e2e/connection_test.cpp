@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +45,28 @@ struct SimWindow {
     ScriptedDialogs dialogs;
     std::unique_ptr<MainWindow> window;
 };
+
+TEST(Connection, ADumpNobodyAskedForDoesNotTakeTheNextCommandsReply)
+{
+    SimWindow rig({"--pace", "--no-tags", "--tag", "11:600:10"}, "ComPort=7\n");
+    ASSERT_TRUE(rig.sim->ready());
+    rig.show();
+    ASSERT_TRUE(waitUntil([&] { return rig.state.FirmwareVersion == 128; }));
+    // A dump that a cancelled download or an unplug left running (the
+    // instrument sends its tag to the end, whoever listens), then the line
+    // opened anew in the middle of it.
+    Link& link = rig.window->link();
+    ASSERT_TRUE(link.port().write("tagdump 11 \r"));
+    QTest::qWait(1000);
+    link.port().close();
+    ASSERT_TRUE(link.port().open());
+    rig.state.FirmwareVersion = 0;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(link.SendCommand("v 144\r"), 1);
+    EXPECT_EQ(rig.state.FirmwareVersion, 128);  // its own reply, after the dump
+    EXPECT_GT(t.elapsed(), 2000);               // the rest of 600 paced records
+}
 
 TEST(Connection, ClickSequenceThroughThePortDialog)
 {
