@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "bench_dialogs.h"
 #include "bench_raw.h"
 #include "core/dialogs.h"
 #include "logged_data/data_text_page.h"
@@ -26,19 +27,6 @@
 #include "shell/main_window.h"
 
 namespace {
-
-class SilentDialogs final : public nesmo::Dialogs {
-public:
-    void message(const QString& t) override { std::printf("message: %s\n", qPrintable(t)); }
-    void error(const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
-    bool askYesNo(const QString&, const QString&, Icon) override { return true; }
-    bool askOkCancel(const QString&, const QString&, Icon) override { return true; }
-    std::optional<int> choosePort(const QStringList&) override { return std::nullopt; }
-    QString openFileName(const nesmo::FileDialogSetup&) override { return {}; }
-    QString saveFileName(const nesmo::FileDialogSetup&) override { return {}; }
-    bool print(QPrinter&) override { return false; }
-    std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
-};
 
 struct Sim {
     explicit Sim(const QStringList& args)
@@ -80,7 +68,7 @@ int main(int argc, char** argv)
     const int paced = argc > 2 ? std::atoi(argv[2]) : 2000;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    SilentDialogs dialogs;
+    nesmo::bench::AnsweringDialogs dialogs;
     bool ok = true;
 
     {

@@ -743,27 +743,38 @@ void DataGraphPage::printReport(QPrinter& printer)
     printer.setResolution(resolution);
 }
 
-void DataGraphPage::saveReportExecute()
+void DataGraphPage::saveAsExecute(const SaveAs& what)
 {
     FileDialogSetup setup;
-    setup.title = QStringLiteral("Save report");
+    setup.title = what.title;
+    // The tag's file name with the suffix, in the tag's folder.
     const QFileInfo tagFile(state_.CurrentFileName);
     const QString base = tagFile.completeBaseName();
     setup.fileName =
-        (base.isEmpty() ? QStringLiteral("report") : base + QStringLiteral("-report")) +
-        QStringLiteral(".pdf");
+        (base.isEmpty() ? what.untitled : base + what.tagNameEnd) + QLatin1Char('.') + what.suffix;
     if (state_.CurrentFileName.contains(QLatin1Char('/'))) setup.directory = tagFile.path();
-    setup.filters = {QStringLiteral("PDF document (*.pdf)"),
-                     QStringLiteral("HTML page (*.html *.htm)")};
-    setup.defaultSuffix = QStringLiteral("pdf");
+    setup.filters = what.filters;
+    setup.defaultSuffix = what.suffix;
     QString path = dialogs_.saveFileName(setup);
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
-    const QString error = saveReport(path);
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + what.suffix;
+    const QString error = what.save(path);
     if (!error.isEmpty())
-        dialogs_.message(QStringLiteral("The report could not be saved as %1:\n%2\n"
+        dialogs_.message(QStringLiteral("The %1 could not be saved as %2:\n%3\n"
                                         "Nothing was written; a file of that name is unchanged.")
-                             .arg(path, error));
+                             .arg(what.thing, path, error));
+}
+
+void DataGraphPage::saveReportExecute()
+{
+    saveAsExecute(
+        {QStringLiteral("Save report"),
+         QStringLiteral("report"),
+         QStringLiteral("report"),
+         QStringLiteral("-report"),
+         QStringLiteral("pdf"),
+         {QStringLiteral("PDF document (*.pdf)"), QStringLiteral("HTML page (*.html *.htm)")},
+         [this](const QString& path) { return saveReport(path); }});
 }
 
 QString DataGraphPage::saveReport(const QString& path)
@@ -801,24 +812,14 @@ QString DataGraphPage::saveReport(const QString& path)
 
 void DataGraphPage::saveImageExecute()
 {
-    FileDialogSetup setup;
-    setup.title = QStringLiteral("Save chart as image");
-    // The tag's file name with the picture's suffix, in the tag's folder.
-    const QFileInfo tagFile(state_.CurrentFileName);
-    const QString base = tagFile.completeBaseName();
-    setup.fileName = (base.isEmpty() ? QStringLiteral("chart") : base) + QStringLiteral(".png");
-    if (state_.CurrentFileName.contains(QLatin1Char('/'))) setup.directory = tagFile.path();
-    setup.filters = {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
-                     QStringLiteral("PDF document (*.pdf)")};
-    setup.defaultSuffix = QStringLiteral("png");
-    QString path = dialogs_.saveFileName(setup);
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    const QString error = saveChartImage(path);
-    if (!error.isEmpty())
-        dialogs_.message(QStringLiteral("The chart could not be saved as %1:\n%2\n"
-                                        "Nothing was written; a file of that name is unchanged.")
-                             .arg(path, error));
+    saveAsExecute({QStringLiteral("Save chart as image"),
+                   QStringLiteral("chart"),
+                   QStringLiteral("chart"),
+                   QString(),
+                   QStringLiteral("png"),
+                   {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)"),
+                    QStringLiteral("PDF document (*.pdf)")},
+                   [this](const QString& path) { return saveChartImage(path); }});
 }
 
 QString DataGraphPage::saveChartImage(const QString& path)

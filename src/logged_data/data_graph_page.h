@@ -127,6 +127,14 @@ private:
     void showReadout(const QPointF& at);
     void clearReadout();
     void saveImageExecute();
+    // A save dialog proposing the tag's name with `suffix` in the tag's folder,
+    // then `save`; a failure is told as "The <thing> could not be saved as …".
+    struct SaveAs {
+        QString title, thing, untitled, tagNameEnd, suffix;
+        QStringList filters;
+        std::function<QString(const QString&)> save;
+    };
+    void saveAsExecute(const SaveAs& what);
     void printExposureSummary();
     QSize outputSize() const;
     // The chart drawn afresh from the text for a report when the page has not

@@ -65,6 +65,14 @@ struct CliRig {
         return o;
     }
     Outcome cli(const QStringList& args) { return run(link + args); }
+    // The tool started on the instrument, to be interrupted while it works.
+    std::unique_ptr<QProcess> start(const QStringList& args)
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setWorkingDirectory(dir.path());
+        p->start(QStringLiteral(NESMO_CLI_PATH), link + args);
+        return p;
+    }
     QString path(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
@@ -259,9 +267,8 @@ TEST(Cli, AnInterruptedDownloadKeepsWhatArrived)
 {
     CliRig rig({"--pace", "--no-tags", "--tag", "11:600:10"});
     ASSERT_TRUE(rig.sim->ready());
-    QProcess p;
-    p.setWorkingDirectory(rig.path("."));
-    p.start(QStringLiteral(NESMO_CLI_PATH), rig.link + QStringList{"download", "11", "--json"});
+    const auto started = rig.start({"download", "11", "--json"});
+    QProcess& p = *started;
     ASSERT_TRUE(p.waitForStarted());
     QTest::qWait(2000);  // the header and some records, of about six seconds' worth
     p.terminate();
@@ -411,13 +418,11 @@ TEST(Cli, ADumpLeftRunningIsWaitedOutByTheNextRun)
 {
     CliRig rig({"--pace", "--no-tags", "--tag", "11:300:10"});
     ASSERT_TRUE(rig.sim->ready());
-    QProcess first;
-    first.setWorkingDirectory(rig.path("."));
-    first.start(QStringLiteral(NESMO_CLI_PATH), rig.link + QStringList{"download", "11", "-q"});
-    ASSERT_TRUE(first.waitForStarted());
+    const auto first = rig.start({"download", "11", "-q"});
+    ASSERT_TRUE(first->waitForStarted());
     QTest::qWait(1500);
-    first.terminate();
-    ASSERT_TRUE(first.waitForFinished(5000));
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(5000));
     // The instrument goes on sending the rest of tag 11: the next run lets it
     // end before it asks anything, and its own answers are its own.
     const auto next = rig.cli({"info", "--json"});
