@@ -8,10 +8,19 @@
 #
 #   demo_start_test.sh <build folder>
 set -euo pipefail
-build=$(cd "$1" && pwd)
-root=$(cd "$(dirname "$0")/../.." && pwd)
+source_build=$(cd "$1" && pwd)
+source_root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 chmod 755 "$work"
+# The demo and what it starts, staged where another user may read them (the
+# checkout itself may lie in a private folder).
+root="$work/repo"
+build="$work/build"
+mkdir -p "$root/scripts" "$build/src/sim"
+cp "$source_root/scripts/demo.sh" "$source_root/scripts/install-deps.sh" "$root/scripts/"
+cp "$source_build/src/NesmoComm" "$build/src/"
+cp "$source_build/src/sim/nesmo7-sim" "$build/src/sim/"
+chmod -R a+rX "$root" "$build"
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
   # Root runs it as nobody: the demo must not need root once all is installed.
