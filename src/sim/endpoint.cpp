@@ -1,8 +1,17 @@
 #include "sim/endpoint.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace nesmo::sim {
+
+namespace {
+
+// The bytes made ready at a time: a dump's record lines are made as the link
+// takes them, as the instrument reads them from its memory while it sends.
+constexpr qsizetype kBlock = 64 * 1024;
+
+}  // namespace
 
 Endpoint::Endpoint(const OutputShape& shape, QObject* parent) : QObject(parent), m_shape(shape)
 {
@@ -18,19 +27,33 @@ void Endpoint::noteInput(const QByteArray& bytes)
     m_inputFreeUs = std::max(nowUs(), m_inputFreeUs) + lineUs(bytes.size());
 }
 
-void Endpoint::send(const QByteArray& bytes)
+void Endpoint::send(const QByteArray& bytes, std::shared_ptr<ReplyStream> rest)
 {
-    if (bytes.isEmpty() || !isOpen()) return;
-    if (m_pending.isEmpty()) {
+    if ((bytes.isEmpty() && !rest) || !isOpen()) return;
+    if (idle()) {
         m_replyStartUs = std::max(nowUs(), m_inputFreeUs);
         m_pacedBytes = 0;
     }
-    m_pending += bytes;
+    m_later.push_back({bytes, std::move(rest)});
     if (!m_timer.isActive()) pump();
+}
+
+void Endpoint::refill()
+{
+    while (m_pending.size() < kBlock && !m_later.empty()) {
+        Queued& next = m_later.front();
+        if (!next.bytes.isEmpty()) {
+            m_pending += std::exchange(next.bytes, {});
+            continue;
+        }
+        if (next.rest && next.rest->more(m_pending, kBlock - m_pending.size())) continue;
+        m_later.pop_front();
+    }
 }
 
 void Endpoint::pump()
 {
+    refill();
     if (m_pending.isEmpty() || !isOpen()) return;
     qint64 allow = m_pending.size();
     if (m_shape.pace) {
@@ -52,6 +75,7 @@ void Endpoint::pump()
         m_pacedBytes += written;
         if (written < allow) return;  // the link is full; the subclass pumps again
     }
+    refill();
     if (m_pending.isEmpty()) {
         emit drained();
         return;

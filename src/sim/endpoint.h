@@ -5,7 +5,11 @@
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
+#include <memory>
+
 #include "sim/command_text.h"
+#include "sim/reply_stream.h"
 
 namespace nesmo::sim {
 
@@ -26,10 +30,10 @@ class Endpoint : public QObject {
 public:
     explicit Endpoint(const OutputShape& shape, QObject* parent = nullptr);
 
-    // Queues bytes for the program.
-    void send(const QByteArray& bytes);
+    // Queues bytes for the program and, after them, a stream of the rest.
+    void send(const QByteArray& bytes, std::shared_ptr<ReplyStream> rest = {});
     // Nothing is waiting to be written.
-    bool idle() const { return m_pending.isEmpty(); }
+    bool idle() const { return m_pending.isEmpty() && m_later.empty(); }
     virtual bool isOpen() const = 0;
     // Closes the link; nothing is received or sent afterwards.
     virtual void close() = 0;
@@ -47,7 +51,11 @@ protected:
     virtual qint64 writeSome(const char* data, qint64 size) = 0;
     // Writes what the shape allows now and schedules the rest.
     void pump();
-    void dropPending() { m_pending.clear(); }
+    void dropPending()
+    {
+        m_pending.clear();
+        m_later.clear();
+    }
 
 private:
     // A paced line carries the program's bytes at the line rate too: a reply can
@@ -56,9 +64,18 @@ private:
     qint64 nowUs() const { return m_lineClock.nsecsElapsed() / 1000; }
     qint64 lineUs(qint64 bytes) const { return bytes * 1000000 / m_shape.bytesPerSecond; }
 
+    // Keeps a block of bytes ready while more are queued behind it.
+    void refill();
+
+    struct Queued {
+        QByteArray bytes;
+        std::shared_ptr<ReplyStream> rest;
+    };
+
     OutputShape m_shape;
     CommandAssembler m_assembler;
-    QByteArray m_pending;
+    QByteArray m_pending;        // ready to be written
+    std::deque<Queued> m_later;  // behind it, in order; streams made as they are taken
     QTimer m_timer;
     QElapsedTimer m_lineClock;
     qint64 m_inputFreeUs = 0;   // when the program's bytes so far have all arrived

@@ -86,6 +86,15 @@ QByteArray Instrument::frame(const Lines& lines, bool prompt) const
 
 QByteArray Instrument::execute(const QByteArray& command)
 {
+    Reply reply = respond(command);
+    if (reply.rest)
+        while (reply.rest->more(reply.bytes, 1 << 20)) {
+        }
+    return reply.bytes;
+}
+
+Reply Instrument::respond(const QByteArray& command)
+{
     const Words w = splitWords(command);
     if (w.isEmpty()) return {};
     logDue();
@@ -93,6 +102,7 @@ QByteArray Instrument::execute(const QByteArray& command)
     Lines out;
     bool ok = false;
     bool cut = false;
+    std::shared_ptr<ReplyStream> records;
 
     if (m_loaderOnly && !loaderCommand(keyword, w)) {
         ok = false;
@@ -109,7 +119,7 @@ QByteArray Instrument::execute(const QByteArray& command)
     } else if (keyword == "TAGS") {
         ok = tagsCommand(w, out);
     } else if (keyword == "TAGDUMP") {
-        ok = tagDump(w, out, cut);
+        ok = tagDump(w, out, cut, records);
     } else if (keyword == "ALARM") {
         ok = alarm(w, out);
     } else if (keyword == "SITE") {
@@ -121,8 +131,9 @@ QByteArray Instrument::execute(const QByteArray& command)
     } else {
         ok = setting(keyword, w, out);
     }
-    if (!ok) out = {"HUH?"};
-    return frame(out, !cut);
+    if (!ok) return {frame({"HUH?"}), nullptr};
+    // A dump's prompt comes after its last record line.
+    return {frame(out, !cut && !records), records};
 }
 
 bool Instrument::loaderCommand(const QByteArray& keyword, const Words& w)

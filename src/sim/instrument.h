@@ -12,6 +12,7 @@
 #include "sim/display_menu.h"
 #include "sim/firmware_loader.h"
 #include "sim/instrument_state.h"
+#include "sim/reply_stream.h"
 #include "sim/tag_store.h"
 
 namespace nesmo::sim {
@@ -55,6 +56,9 @@ public:
     // Executes one command (its text without the carriage return) and returns
     // the whole reply. A blank command gets no reply at all.
     QByteArray execute(const QByteArray& command);
+    // The same reply as the link sends it: a dump's record lines follow as a
+    // stream, made as they are taken.
+    Reply respond(const QByteArray& command);
 
     // Lets time pass: the reading, logging in run mode, auto-start, the end
     // of a memory re-format. Returns what the instrument says unasked, framed
@@ -86,7 +90,7 @@ private:
     bool key(const Words& w);
     bool tagCommand(const Words& w, Lines& out);
     bool tagsCommand(const Words& w, Lines& out);
-    bool tagDump(const Words& w, Lines& out, bool& cut);
+    bool tagDump(const Words& w, Lines& out, bool& cut, std::shared_ptr<ReplyStream>& records);
     bool setting(const QByteArray& keyword, const Words& w, Lines& out);
     // What the boot loader alone still understands.
     static bool loaderCommand(const QByteArray& keyword, const Words& w);

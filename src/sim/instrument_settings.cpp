@@ -303,17 +303,63 @@ bool Instrument::tagsCommand(const Words& w, Lines& out)
     return true;
 }
 
-bool Instrument::tagDump(const Words& w, Lines& out, bool& cut)
+namespace {
+
+// A dump's record lines, made while the link takes them, then its prompt. It
+// keeps its own copy of the records: a tag deleted meanwhile is still sent whole.
+class DumpStream final : public ReplyStream {
+public:
+    DumpStream(std::vector<Record> records, size_t count, QByteArray prefix, bool prompt)
+        : m_records(std::move(records)),
+          m_count(std::min(count, m_records.size())),
+          m_prefix(std::move(prefix)),
+          m_prompt(prompt)
+    {
+    }
+
+    bool more(QByteArray& out, qsizetype want) override
+    {
+        const qsizetype start = out.size();
+        while (m_next < m_count && out.size() - start < want) {
+            out += m_prefix;
+            out += dumpRecordLine(int(m_next) + 1, m_records[m_next]);
+            out += "\r\n";
+            ++m_next;
+        }
+        if (m_next == m_count && m_prompt) {
+            out += '>';
+            m_prompt = false;
+        }
+        return out.size() > start;
+    }
+
+private:
+    std::vector<Record> m_records;
+    size_t m_count;
+    size_t m_next = 0;
+    QByteArray m_prefix;
+    bool m_prompt;
+};
+
+}  // namespace
+
+bool Instrument::tagDump(const Words& w, Lines& out, bool& cut,
+                         std::shared_ptr<ReplyStream>& records)
 {
     if (w.size() < 2 || !w[1].isInt()) return false;
     // A tag that does not exist has nothing to dump: the reply is the prompt alone.
     const Tag* tag = m_tags.find(w[1].toInt());
     if (!tag) return true;
-    out = dumpLines(*tag, m_setup.serial);
+    out = dumpHeader(*tag, m_setup.serial);
+    size_t count = tag->records.size();
     if (m_setup.cutDump) {
-        if (out.size() > kDumpHeaderLines) out.removeLast();
+        // The last record never comes, nor the prompt.
+        if (count > 0) --count;
         cut = true;
     }
+    const QByteArray prefix =
+        m_setup.device ? QByteArray::number(m_setup.device) + ' ' : QByteArray();
+    records = std::make_shared<DumpStream>(tag->records, count, prefix, !cut && !m_setup.noPrompt);
     return true;
 }
 

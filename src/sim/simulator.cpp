@@ -81,7 +81,10 @@ void Simulator::receive(Endpoint* endpoint, const QByteArray& bytes)
             if (m_options.promptOnBlank && !m_options.silent) endpoint->send(">");
             continue;
         }
-        if (!m_options.silent) endpoint->send(m_instrument.execute(command));
+        if (!m_options.silent) {
+            Reply reply = m_instrument.respond(command);
+            endpoint->send(reply.bytes, std::move(reply.rest));
+        }
         if (m_options.cutTransfer > 0 && !m_cut &&
             m_instrument.firmwareRecordsAccepted() >= m_options.cutTransfer) {
             m_cut = true;

@@ -176,10 +176,9 @@ QByteArray dateText(const QDate& date)
     return formatted("%02d-%s-%04d", date.day(), kMonths[(date.month() + 11) % 12], date.year());
 }
 
-QList<QByteArray> dumpLines(const Tag& tag, const QByteArray& serial)
+QList<QByteArray> dumpHeader(const Tag& tag, const QByteArray& serial)
 {
     QList<QByteArray> lines;
-    lines.reserve(kDumpHeaderLines + int(tag.records.size()));
     lines << "\"Model Number\", \"Nesmo-7   \""
           << "\"Serial no.\", \"" + serial + "\""
           << "\"Tag Number  \", " + QByteArray::number(tag.number)
@@ -195,10 +194,21 @@ QList<QByteArray> dumpLines(const Tag& tag, const QByteArray& serial)
           << "\"ALARM_LEVEL\", " + fixed3(tag.alarmLevel)
           << "\"Errors\", " + QByteArray::number(tag.errors)
           << "record, concentration, temperature, RH, pressure";
+    return lines;
+}
+
+QByteArray dumpRecordLine(int n, const Record& record)
+{
     // A record line always begins with a blank, also from record 10000 on.
+    return formatted(" %4d", n) + record.wire();
+}
+
+QList<QByteArray> dumpLines(const Tag& tag, const QByteArray& serial)
+{
+    QList<QByteArray> lines = dumpHeader(tag, serial);
     int n = 0;
     for (const Record& r : tag.records)
-        lines << formatted(" %4d", ++n) + r.wire();
+        lines << dumpRecordLine(++n, r);
     return lines;
 }
 

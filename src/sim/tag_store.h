@@ -69,8 +69,11 @@ Tag trickyTag(int number, int count);
 // The dump of a tag as the instrument sends it: header lines, the column
 // titles and one line per record, each without its line end.
 QList<QByteArray> dumpLines(const Tag& tag, const QByteArray& serial);
-// The count of leading lines before the first record line of dumpLines().
+// Its leading lines, before the first record line.
+QList<QByteArray> dumpHeader(const Tag& tag, const QByteArray& serial);
 inline constexpr int kDumpHeaderLines = 15;
+// The line of the record numbered n (from 1).
+QByteArray dumpRecordLine(int n, const Record& record);
 
 // "hh:mm:ss" and "dd-Mon-yyyy" as the dump headers write them.
 QByteArray clockText(int seconds);

@@ -1,6 +1,14 @@
 #include "sim/tcp_service.h"
 
+#include <algorithm>
+
 namespace nesmo::sim {
+
+namespace {
+
+constexpr qint64 kSocketAhead = 128 * 1024;
+
+}  // namespace
 
 TcpEndpoint::TcpEndpoint(QTcpSocket* socket, const OutputShape& shape, QObject* parent)
     : Endpoint(shape, parent), m_socket(socket)
@@ -8,6 +16,11 @@ TcpEndpoint::TcpEndpoint(QTcpSocket* socket, const OutputShape& shape, QObject* 
     socket->setParent(this);
     connect(socket, &QTcpSocket::readyRead, this, [this] {
         if (m_socket) emit received(m_socket->readAll());
+    });
+    // A reply waits in the socket's buffer no more than a block or two ahead of
+    // the system's: the rest is made when the program has taken that.
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_socket && m_socket->bytesToWrite() < kSocketAhead) pump();
     });
     connect(socket, &QTcpSocket::disconnected, this, [this] {
         dropPending();
@@ -36,7 +49,10 @@ void TcpEndpoint::close()
 
 qint64 TcpEndpoint::writeSome(const char* data, qint64 size)
 {
-    return m_socket ? m_socket->write(data, size) : -1;
+    if (!m_socket) return -1;
+    const qint64 room = kSocketAhead - m_socket->bytesToWrite();
+    if (room <= 0) return 0;
+    return m_socket->write(data, std::min(size, room));
 }
 
 TcpService::TcpService(const OutputShape& shape, QObject* parent) : QObject(parent), m_shape(shape)
