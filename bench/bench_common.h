@@ -31,7 +31,7 @@ public:
     void setDataText(const QByteArray&) override {}
     void setDataStatus(int, const QString&) override {}
     void startDownloadProgress(int) override {}
-    void stepDownloadProgress() override {}
+    void stepDownloadProgress(QByteArrayView) override {}
     void hideDownloadProgress() override {}
     void endReformatAnimation() override {}
     void postMessage(const QString& t) override { lastMessage = t; }

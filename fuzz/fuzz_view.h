@@ -73,7 +73,7 @@ public:
         progressPosition = 0;
         progressShown = true;
     }
-    void stepDownloadProgress() override { ++progressPosition; }
+    void stepDownloadProgress(QByteArrayView) override { ++progressPosition; }
     void hideDownloadProgress() override { progressShown = false; }
     void endReformatAnimation() override { ++reformatEnded; }
     void postMessage(const QString& t) override { messages << t; }

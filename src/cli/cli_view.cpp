@@ -1,7 +1,5 @@
 #include "cli/cli_view.h"
 
-#include <cstring>
-
 #include "link/download_capture.h"
 
 namespace nesmo::cli {
@@ -22,26 +20,18 @@ void CliView::setItem(Control c, int i, const QString& text)
 
 void CliView::clearDataText()
 {
-    dataText_.clear();
     dataTextSet_ = false;
     records_ = 0;
 }
 
-void CliView::setDataText(const QByteArray& text)
+void CliView::setDataText(const QByteArray&)
 {
-    dataText_ = text;
     dataTextSet_ = true;
 }
 
-void CliView::stepDownloadProgress()
+void CliView::stepDownloadProgress(QByteArrayView line)
 {
-    // The line just captured is the capture's last one.
-    if (!capture_) return;
-    const QByteArray& text = capture_->text();
-    if (!text.endsWith('\n')) return;
-    const void* before = ::memrchr(text.constData(), '\n', size_t(text.size() - 1));
-    const qsizetype start = before ? static_cast<const char*>(before) - text.constData() + 1 : 0;
-    if (!isRecordLine(QByteArrayView(text).sliced(start, text.size() - 1 - start))) return;
+    if (!isRecordLine(line.chopped(line.endsWith('\n') ? 1 : 0))) return;
     ++records_;
     if (onRecord_) onRecord_(records_);
 }

@@ -9,13 +9,12 @@
 
 namespace nesmo {
 
-class DownloadCapture;
-
 namespace cli {
 
 // The window interface without windows: the reply interpreter writes into named
 // controls, and the tool reads back the few it reports (serial number, firmware,
-// clock, tag list). A finished dump is kept as the bytes the data page would get.
+// clock, tag list). A dump is counted as it is captured; its text is the
+// capture's.
 class CliView : public InstrumentView {
 public:
     void setText(Control c, const QString& text) override { texts_[c] = text; }
@@ -36,20 +35,17 @@ public:
     void showDataTextPage() override {}
     void setDataText(const QByteArray& text) override;
     void setDataStatus(int, const QString&) override {}
+    void setRecordsLeft(int) override {}
     void startDownloadProgress(int) override { records_ = 0; }
-    void stepDownloadProgress() override;
+    void stepDownloadProgress(QByteArrayView line) override;
     void hideDownloadProgress() override {}
     void endReformatAnimation() override {}
     void postMessage(const QString& text) override { messages_.append(text); }
 
-    // The capture whose lines are counted as they arrive.
-    void watchCapture(const DownloadCapture* capture) { capture_ = capture; }
     // Called for every record line of a running download with the count so far.
     void onRecord(std::function<void(int)> f) { onRecord_ = std::move(f); }
 
-    // The text of the last finished dump, and whether one has finished since
-    // clearDataText().
-    const QByteArray& dataText() const { return dataText_; }
+    // Whether a dump has ended since clearDataText(), and its record lines so far.
     bool dataTextSet() const { return dataTextSet_; }
     int recordLines() const { return records_; }
     QStringList takeMessages() { return std::exchange(messages_, {}); }
@@ -60,9 +56,7 @@ private:
     QMap<Control, bool> checked_;
     QMap<Control, QStringList> items_;
     QStringList messages_;
-    QByteArray dataText_;
     bool dataTextSet_ = false;
-    const DownloadCapture* capture_ = nullptr;
     std::function<void(int)> onRecord_;
     int records_ = 0;
 };

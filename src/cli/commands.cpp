@@ -25,6 +25,10 @@ namespace nesmo::cli {
 
 namespace {
 
+// The saved file of a tag, read back for its CSV: 65,535 records of well under
+// a hundred bytes each, and the header.
+constexpr qsizetype kMaxDataFile = 64 * 1024 * 1024;
+
 int outputErrno = 0;  // the first failed write to standard output
 
 void writeOut(const QString& text)
@@ -601,23 +605,31 @@ int runDownload(const Options& o)
             path = free;
             renamed = true;
         }
+        // The dump is written as it arrives, under a temporary name beside the
+        // file it becomes: an existing file stays as it was until it is whole.
+        StagedFile staged(QFileInfo(path).absolutePath());
+        if (const QString error = staged.create(); !error.isEmpty()) {
+            code = fail({kNotWritable, QStringLiteral("a file cannot be created in %1: %2")
+                                           .arg(QFileInfo(path).absolutePath(), error)});
+            break;
+        }
         Dump dump;
         {
             ProgressLine line(tag);
-            r = session.dump(tag, dump, [&](int records, int announced) {
+            r = session.dump(tag, staged.path(), dump, [&](int records, int announced) {
                 if (o.progress) line.update(records, announced);
             });
         }
         tellMessages(session, o, r);
         // An interrupted dump still keeps what arrived of it, as incomplete.
         const bool interrupted = r.code == kInterrupted;
-        if (!r.ok() && !(interrupted && !dump.text.isEmpty())) {
+        if (!r.ok() && !(interrupted && dump.size > 0)) {
             code = fail(r);
             break;
         }
         if (intoFolder && !renamed) path = QDir(folder).filePath(dump.fileName);
         const QString written = dump.complete ? path : incompleteName(path);
-        const QString error = writeDataFile(written, savedFileBytes(dump.text));
+        const QString error = dump.error.isEmpty() ? staged.commit(written) : dump.error;
         entry.insert("file", QFileInfo(written).absoluteFilePath());
         entry.insert("records", dump.records);
         entry.insert("announced", dump.announced);
@@ -633,8 +645,9 @@ int runDownload(const Options& o)
         if (o.csv) {
             // The same CSV as the program exports from the saved file's text.
             const QString csvPath = csvFileName(written);
-            const CsvExport table = exportCsv(savedFileBytes(dump.text));
-            QString csvError = table.error;
+            const DataFileRead saved = readDataFile(written, kMaxDataFile);
+            const CsvExport table = saved.error.isEmpty() ? exportCsv(saved.bytes) : CsvExport{};
+            QString csvError = saved.error.isEmpty() ? table.error : saved.error;
             if (csvError.isEmpty()) csvError = saveWholeFile(csvPath, table.records);
             if (csvError.isEmpty())
                 csvError = saveWholeFile(csvHeaderFileName(csvPath), table.header);

@@ -24,15 +24,11 @@ namespace {
 constexpr int kFirstLookMs = 50;
 constexpr int kQuietMs = 1000;
 
-// The leading number of a text's last line (-1 when it has none).
-int lastLeadingNumber(const QByteArray& text)
+// The leading number of a captured line (-1 when it has none).
+int leadingNumber(const QByteArray& line)
 {
-    QByteArray last = text;
-    while (last.endsWith('\n'))
-        last.chop(1);
-    last = last.mid(last.lastIndexOf('\n') + 1);
     bool ok = false;
-    const int n = last.trimmed().split(',').value(0).trimmed().toInt(&ok);
+    const int n = line.trimmed().split(',').value(0).trimmed().toInt(&ok);
     return ok ? n : -1;
 }
 
@@ -60,29 +56,6 @@ bool resolvePort(const QString& text, PortMap& map, int& number)
     return true;
 }
 
-QByteArray savedFileBytes(const QByteArray& captured)
-{
-    // The data page takes the bytes as Latin-1 text with a line feed for every
-    // CR LF, lone CR or lone LF; Save As writes each line feed as CR LF and ends
-    // the last line. One pass does both.
-    QByteArray out;
-    out.reserve(captured.size() + captured.size() / 16 + 2);
-    const char* p = captured.constData();
-    const char* const end = p + captured.size();
-    while (p < end) {
-        const char* run = p;
-        while (p < end && *p != '\r' && *p != '\n')
-            ++p;
-        out.append(run, p - run);
-        if (p == end) break;
-        if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
-        ++p;
-        out.append("\r\n");
-    }
-    if (!out.isEmpty() && !out.endsWith('\n')) out.append("\r\n");
-    return out;
-}
-
 QString tagFileName(int device, int tag)
 {
     return QString::asprintf("UNT%03i%02i.txt", device, tag);
@@ -106,13 +79,14 @@ Session::Session(const Target& target) : target_(target)
     link_ = std::make_unique<Link>(state_, view_);
     // No terminal view to show the line's traffic in.
     link_->setTerminalKept(false);
-    // The dump is written once, whole, when it has ended: no capture file.
+    // A dump goes straight to its file, in the form the file is saved in; the
+    // file is named for each dump.
     link_->capture().setPath(QString());
+    link_->capture().setKeep(DownloadCapture::Keep::FileOnly);
     // The replies that report settings, the clock and the tags fill the controls.
     installConfigHandlers(link_->parser(), view_, state_);
     // Diagnostics of the reply interpreter must not mix with the results.
     link_->parser().setDiagnosticStream(&std::cerr);
-    view_.watchCapture(&link_->capture());
     // An interrupted run ends the wait on the instrument at once.
     InterruptWatch::onInterrupt([link = link_.get()] { link->shutDown(); });
     QObject::connect(link_.get(), &Link::linkLost, [this](const QString& reason) {
@@ -351,10 +325,12 @@ Result Session::tags(QList<TagEntry>& out)
     return {};
 }
 
-Result Session::dump(int tag, Dump& out, const Progress& progress)
+Result Session::dump(int tag, const QString& file, Dump& out, const Progress& progress)
 {
     out = Dump{};
     out.tag = tag;
+    DownloadCapture& capture = link_->capture();
+    capture.setPath(file);
     view_.clearDataText();
     state_.CurrentFileName.clear();
     state_.RecordCount = 0;
@@ -367,18 +343,20 @@ Result Session::dump(int tag, Dump& out, const Progress& progress)
     // ends it, and the text so far is handed over as the program shows it.
     if (state_.Downloading) link_->resetExchange();
     view_.onRecord({});
+    capture.setPath(QString());  // closes the file
+    out.error = capture.error();
+    out.size = capture.size();
     if (!view_.dataTextSet()) {
         if (r.ok())
             r = {kNotAnswering, QStringLiteral("the instrument sent no dump of tag %1").arg(tag)};
         return r;
     }
-    out.text = view_.dataText();
     out.fileName = state_.CurrentFileName.isEmpty() ? tagFileName(state_.DeviceFilterNumber, tag)
                                                     : state_.CurrentFileName;
     out.announced = state_.RecordCount;
     out.records = view_.recordLines();
     out.complete = r.code != kInterrupted && outcome == Link::Outcome::Replied &&
-                   (out.announced == 0 || lastLeadingNumber(out.text) == out.announced);
+                   (out.announced == 0 || leadingNumber(capture.lastLine()) == out.announced);
     return r.code == kInterrupted ? r : Result{};
 }
 

@@ -70,7 +70,8 @@ struct TagEntry {
 struct Dump {
     int tag = 0;
     QString fileName;   // as the program names it, "UNTdddtt.txt"
-    QByteArray text;    // the captured text, as the data page gets it
+    qint64 size = 0;    // bytes captured (of the text the data page would get)
+    QString error;      // why the file could not be written, if it could not
     int announced = 0;  // records the dump's header announced
     int records = 0;    // record lines received
     bool complete = false;
@@ -96,9 +97,11 @@ public:
     Result config(QJsonObject& out);
     // Called for each record line with the count so far and the announced count.
     using Progress = std::function<void(int records, int announced)>;
-    // A dump that arrives at all gives kDone, complete or not (see Dump::complete);
-    // an interrupted one gives kInterrupted with what arrived of it in `out`.
-    Result dump(int tag, Dump& out, const Progress& progress);
+    // The dump is written to `file` as it arrives, in the form Save As gives the
+    // data page's text. A dump that arrives at all gives kDone, complete or not
+    // (see Dump::complete); an interrupted one gives kInterrupted with what
+    // arrived of it in the file.
+    Result dump(int tag, const QString& file, Dump& out, const Progress& progress);
 
     const AppState& state() const { return state_; }
     // What the program would have shown in message boxes since the last call.
@@ -115,10 +118,6 @@ private:
     std::unique_ptr<Link> link_;
     QString lost_;  // why the link broke, once it has
 };
-
-// The bytes the program's Save As writes for the data page once a dump has
-// ended on it.
-QByteArray savedFileBytes(const QByteArray& captured);
 
 // The program's name of a tag's file, "UNTdddtt.txt" (device number, tag).
 QString tagFileName(int device, int tag);

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+
+#include "core/bytes.h"
 
 namespace nesmo::datetime {
 
@@ -64,6 +67,19 @@ Parts decode(double serial)
     p.hour = static_cast<int>(secs / 3600);
     p.minute = static_cast<int>(secs / 60 % 60);
     p.second = static_cast<int>(secs % 60);
+    // Serials come in runs of the same day (a tag's records): its calendar date
+    // is worked out once for the run.
+    struct Day {
+        long long days = std::numeric_limits<long long>::min();
+        int year = 0, month = 0, day = 0;
+    };
+    thread_local Day last;
+    if (days == last.days) {
+        p.year = last.year;
+        p.month = last.month;
+        p.day = last.day;
+        return p;
+    }
     // Civil-from-days (Howard Hinnant), days relative to 1970-01-01.
     long long z = days + kEpoch - rataDie(1970, 1, 1) + 719468;
     long long era = (z >= 0 ? z : z - 146096) / 146097;
@@ -75,6 +91,7 @@ Parts decode(double serial)
     p.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     p.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     p.year = static_cast<int>(y + (p.month <= 2 ? 1 : 0));
+    last = {days, p.year, p.month, p.day};
     return p;
 }
 
@@ -110,7 +127,7 @@ void appendCaptureStamp(QByteArray& line, double serial)
     std::memcpy(b + 17, shortMonthName(p.month), 3);
     two(21, p.year / 100);
     two(23, p.year % 100);
-    line.append(b, sizeof b);
+    appendBytes(line, QByteArrayView(b, sizeof b));
 }
 
 }  // namespace nesmo::datetime

@@ -105,8 +105,12 @@ public:
     // End of a download: the captured text replaces the page's text (Latin-1 bytes).
     virtual void setDataText(const QByteArray& text) = 0;
     virtual void setDataStatus(int panel, const QString& text) = 0;  // StatusBar1
+    // The records a running download has still to send, in the status bar; set
+    // for every record, so a view without a status bar leaves it undone.
+    virtual void setRecordsLeft(int records) { setDataStatus(1, QString::number(records)); }
     virtual void startDownloadProgress(int maximum) = 0;  // ProgressBar1: max, pos 0, shown
-    virtual void stepDownloadProgress() = 0;
+    // After each captured line, which is given (with its line feed).
+    virtual void stepDownloadProgress(QByteArrayView line) = 0;
     virtual void hideDownloadProgress() = 0;
 
     // End of the data-memory re-format reported by the instrument: stop the

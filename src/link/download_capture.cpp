@@ -1,6 +1,20 @@
 #include "link/download_capture.h"
 
+#include <cstring>
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#endif
+
+#include "core/bytes.h"
+
 namespace nesmo {
+
+namespace {
+
+// The file alone is written in blocks of this size, and at every flush().
+constexpr qsizetype kBlock = 64 * 1024;
+
+}  // namespace
 
 DownloadCapture::DownloadCapture(QString path)
 {
@@ -11,14 +25,22 @@ bool DownloadCapture::start()
 {
     close();
     text_.clear();
+    lastLine_.clear();
+    block_.clear();
+    size_ = 0;
+    fileSize_ = 0;
     error_.clear();
     errorReported_ = false;
     open_ = true;
     if (file_.fileName().isEmpty()) return true;
-    if (!file_.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+    const QIODevice::OpenMode mode = keep_ == Keep::FileOnly
+                                         ? QIODevice::WriteOnly | QIODevice::Unbuffered
+                                         : QIODevice::ReadWrite;
+    if (!file_.open(mode | QIODevice::Truncate)) {
         fail();
         return false;
     }
+    if (keep_ == Keep::FileOnly) block_.reserve(kBlock + 4096);
     return true;
 }
 
@@ -29,16 +51,59 @@ void DownloadCapture::fail()
             file_.errorString().isEmpty() ? QStringLiteral("unknown error") : file_.errorString();
 }
 
+void DownloadCapture::reserve(qsizetype more)
+{
+    if (keep_ == Keep::TextAndFile) text_.reserve(text_.size() + more);
+}
+
 void DownloadCapture::writeLine(const QByteArray& line)
 {
     if (!open_) return;
-    text_.append(line);
-    if (file_.isOpen() && error_.isEmpty() && file_.write(line) != line.size()) fail();
+    // A copy, not a share: the caller's line keeps its storage for the next one.
+    if (line.size() > 1 || (line.size() == 1 && line[0] != '\n')) {
+        lastLine_.truncate(0);
+        appendBytes(lastLine_, line);
+    }
+    size_ += line.size();
+    if (keep_ == Keep::TextAndFile) {
+        appendBytes(text_, line);
+        if (file_.isOpen() && error_.isEmpty() && file_.write(line) != line.size()) fail();
+        return;
+    }
+    if (!file_.isOpen() || !error_.isEmpty()) return;
+    // Every captured line ends with its one line feed: CR LF in the saved file.
+    const qsizetype at = block_.size();
+    const qsizetype body = line.endsWith('\n') ? line.size() - 1 : line.size();
+    block_.resize(at + body + 2);
+    char* out = block_.data() + at;
+    std::memcpy(out, line.constData(), size_t(body));
+    out[body] = '\r';
+    out[body + 1] = '\n';
+    if (block_.size() >= kBlock) writeBlock();
+}
+
+void DownloadCapture::writeBlock()
+{
+    if (block_.isEmpty()) return;
+    if (error_.isEmpty() && file_.write(block_) != block_.size()) fail();
+#ifdef Q_OS_LINUX
+    // The system starts putting the block on the disk now, while the dump goes
+    // on, so that the sync of the whole file at its save has little left to do.
+    if (error_.isEmpty())
+        ::sync_file_range(file_.handle(), fileSize_, block_.size(), SYNC_FILE_RANGE_WRITE);
+#endif
+    fileSize_ += block_.size();
+    block_.truncate(0);  // keeps its storage for the next block
 }
 
 void DownloadCapture::flush()
 {
-    if (file_.isOpen() && error_.isEmpty() && !file_.flush()) fail();
+    if (!file_.isOpen() || !error_.isEmpty()) return;
+    if (keep_ == Keep::FileOnly) {
+        writeBlock();
+        return;
+    }
+    if (!file_.flush()) fail();
 }
 
 void DownloadCapture::close()
@@ -46,13 +111,14 @@ void DownloadCapture::close()
     if (file_.isOpen()) {
         flush();
         file_.close();
+        if (file_.error() != QFileDevice::NoError) fail();
     }
     open_ = false;
 }
 
 bool DownloadCapture::takeErrorToReport()
 {
-    if (error_.isEmpty() || errorReported_) return false;
+    if (keep_ == Keep::FileOnly || error_.isEmpty() || errorReported_) return false;
     errorReported_ = true;
     return true;
 }

@@ -89,11 +89,16 @@ void Link::promptReceived()
 
 void Link::onReadyRead()
 {
-    const QByteArray bytes = port_->readAll();
-    if (!bytes.isEmpty()) deliver(bytes);
+    // One block at a time into the same storage.
+    if (readBuffer_.size() < Port::kReadBlock) readBuffer_.resize(Port::kReadBlock);
+    for (;;) {
+        const qsizetype n = port_->read(readBuffer_.data(), readBuffer_.size());
+        if (n == 0) break;
+        deliver(QByteArrayView(readBuffer_.constData(), n));
+    }
 }
 
-void Link::deliver(const QByteArray& bytes)
+void Link::deliver(QByteArrayView bytes)
 {
     receivedSinceSend_ += static_cast<quint64>(bytes.size());
     receivedTotal_ += static_cast<quint64>(bytes.size());

@@ -100,7 +100,7 @@ public:
 
     // The port's data as it arrives; public so that tests and benchmarks can
     // drive the receive path the same way the port does.
-    void deliver(const QByteArray& bytes);
+    void deliver(QByteArrayView bytes);
 
 signals:
     void terminalChanged();
@@ -118,6 +118,7 @@ private:
     void restartWatchdog() override { timer2_.start(); }
     void promptReceived() override;
     void terminalWrite(const char* data, qsizetype n) override;
+    bool terminalKept() const override { return terminalKept_; }
     bool terminalVisible() const override { return terminalVisibleGet_ && terminalVisibleGet_(); }
     void setTerminalVisible(bool visible) override;
 
@@ -138,6 +139,7 @@ private:
     TerminalBuffer terminal_;
     bool terminalKept_ = true;
     std::unique_ptr<Port> port_;
+    QByteArray readBuffer_;  // the block the port is read into
     std::unique_ptr<ReceivePath> receive_;
     std::unique_ptr<ReplyParser> parser_;
     QTimer timer1_;

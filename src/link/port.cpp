@@ -61,6 +61,10 @@ Port::Port(bool networkMode, QObject* parent)
 {
     if (network_) {
         socket_ = new QTcpSocket(this);
+        // Taken from the system in blocks, as the serial port is: a dump that
+        // arrives faster than it is handled waits in the system's buffer, not
+        // in a growing one of ours.
+        socket_->setReadBufferSize(kReadBlock);
         connect(socket_, &QTcpSocket::readyRead, this, &Port::readyRead);
         connect(socket_, &QTcpSocket::connected, this, [this] {
             lostReported_ = false;
@@ -210,9 +214,13 @@ void Port::reportLoss(const QString& reason)
     emit linkLost(reason);
 }
 
-QByteArray Port::readAll()
+qsizetype Port::read(char* to, qsizetype max)
 {
-    return network_ ? socket_->readAll() : serial_->readAll();
+    // A socket the remote side has closed still holds what it sent.
+    QIODevice* const device = network_ ? static_cast<QIODevice*>(socket_) : serial_;
+    if (!device->isOpen()) return 0;
+    const qint64 n = device->read(to, max);
+    return n > 0 ? qsizetype(n) : 0;
 }
 
 void Port::discardBuffers()

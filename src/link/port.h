@@ -76,7 +76,9 @@ public:
 
     // Writes the whole text; a closed network link is opened first.
     bool write(const QByteArray& data);
-    QByteArray readAll();
+    static constexpr qsizetype kReadBlock = 64 * 1024;
+    // Up to `max` received bytes into `to`: their count, 0 when none are waiting.
+    qsizetype read(char* to, qsizetype max);
     void discardBuffers();
 
     // Tries a device as the port selection dialog does: can it be opened now, or

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "core/bytes.h"
 #include "core/date_time.h"
 
 namespace nesmo {
@@ -20,12 +21,27 @@ namespace {
 constexpr char kPrompt = '>';
 constexpr unsigned char kRecordMarker = 0xDF;
 constexpr int kRecordSize = 10;
+constexpr size_t kTerminalBlock = 64 * 1024;
 
 // Reads an integer the way "%i" does (leading white space, optional sign,
 // decimal, 0x hex or 0 octal), without the undefined behaviour of scanf on
 // overflow: values beyond 32 bits are clamped.
 bool scanInt(const char* p, int& out)
 {
+    // Blanks and a decimal number, as a record line starts: without strtoll.
+    const char* q = p;
+    while (*q == ' ')
+        ++q;
+    if (*q >= '1' && *q <= '9') {
+        long long v = 0;
+        int digits = 0;
+        for (; *q >= '0' && *q <= '9' && digits < 18; ++q, ++digits)
+            v = v * 10 + (*q - '0');
+        if (!(*q >= '0' && *q <= '9')) {
+            out = static_cast<int>(std::min<long long>(v, INT_MAX));
+            return true;
+        }
+    }
     errno = 0;
     char* end = nullptr;
     const long long v = std::strtoll(p, &end, 0);
@@ -88,6 +104,12 @@ ReceivePath::ReceivePath(AppState& state, ReplyQueue& queue, InstrumentView& vie
 
 QByteArray ReceivePath::recordText(const unsigned char r[10])
 {
+    char out[kMaxRecordText];
+    return QByteArray(out, writeRecordText(r, out));
+}
+
+qsizetype ReceivePath::writeRecordText(const unsigned char r[10], char* out)
+{
     float value;
     std::memcpy(&value, r + 1, sizeof value);  // little-endian, as on every host we run on
     const qint16 temperature = static_cast<qint16>(r[5] | (r[6] << 8));
@@ -95,15 +117,14 @@ QByteArray ReceivePath::recordText(const unsigned char r[10])
     const int pressureCode = r[8];
     const double concentration = static_cast<double>(value);
     if (!std::isfinite(concentration)) {
-        char buf[128];
         const int n =
-            std::snprintf(buf, sizeof buf, ", %10.2f, %5.1f, %4i, %5.0f   ", concentration,
-                          temperature * 0.1, humidity, (pressureCode + 200) * 2.0);
-        return QByteArray(buf, qBound(0, n, static_cast<int>(sizeof buf) - 1));
+            std::snprintf(out, size_t(kMaxRecordText), ", %10.2f, %5.1f, %4i, %5.0f   ",
+                          concentration, temperature * 0.1, humidity, (pressureCode + 200) * 2.0);
+        return qBound(0, n, int(kMaxRecordText) - 1);
     }
     // The same characters as printf's ", %10.2f, %5.1f, %4i, %5.0f   ", written
-    // without printf: this runs once for every record of a download.
-    char out[512];
+    // without printf: this runs once for every record of a download. The
+    // longest float takes 42 characters, the line well under kMaxRecordText.
     char* at = out;
     const auto field = [&at](const char* text, qsizetype n, int width) {
         *at++ = ',';
@@ -113,7 +134,7 @@ QByteArray ReceivePath::recordText(const unsigned char r[10])
         std::memcpy(at, text, size_t(n));
         at += n;
     };
-    char buf[400];
+    char buf[64];
     field(buf, hundredthsText(buf, sizeof buf, value), 10);
     // Tenths of a degree: printf's rounding of temperature * 0.1 to one decimal
     // gives back the tenths.
@@ -121,22 +142,22 @@ QByteArray ReceivePath::recordText(const unsigned char r[10])
     field(buf, std::to_chars(buf, buf + sizeof buf, humidity).ptr - buf, 4);
     field(buf, std::to_chars(buf, buf + sizeof buf, pressureCode * 2 + 400).ptr - buf, 5);
     std::memcpy(at, "   ", 3);
-    return QByteArray(out, at + 3 - out);
+    return at + 3 - out;
 }
 
 void ReceivePath::onCharactersAvailable(const char* data, qsizetype n)
 {
     state_.ReplyComplete = false;
     host_.restartWatchdog();
+    terminalKept_ = host_.terminalKept();
 
     bool activity = false;
     qsizetype read = 0;
     while (read < n) {
         // The text of a finished binary record enters before the next port character.
-        if (pendingPos_ < pendingText_.size()) {
-            activity |= enterText(pendingText_.constData() + pendingPos_,
-                                  pendingText_.size() - pendingPos_);
-            pendingPos_ = pendingText_.size();
+        if (pendingPos_ < pendingSize_) {
+            activity |= enterText(pendingText_ + pendingPos_, pendingSize_ - pendingPos_);
+            pendingPos_ = pendingSize_;
         }
         if (binaryBytesLeft_ > 0) {
             const qsizetype take = qMin<qsizetype>(binaryBytesLeft_, n - read);
@@ -144,7 +165,7 @@ void ReceivePath::onCharactersAvailable(const char* data, qsizetype n)
             read += take;
             binaryBytesLeft_ -= static_cast<int>(take);
             if (binaryBytesLeft_ == 0) {
-                pendingText_ = recordText(record_);
+                pendingSize_ = writeRecordText(record_, pendingText_);
                 pendingPos_ = 0;
             }
             continue;
@@ -161,10 +182,7 @@ void ReceivePath::onCharactersAvailable(const char* data, qsizetype n)
         activity |= enterText(data + read, end - read);
         read = end;
     }
-    if (pendingPos_ >= pendingText_.size() && !pendingText_.isEmpty()) {
-        pendingText_.clear();
-        pendingPos_ = 0;
-    }
+    if (pendingPos_ >= pendingSize_) pendingSize_ = pendingPos_ = 0;
 
     // Every ordinary character restarts the reply timer; doing it once for the
     // whole notification gives the same deadline.
@@ -193,9 +211,14 @@ bool ReceivePath::enterText(const char* p, qsizetype n)
         if (q > p) {
             const qsizetype run = q - p;
             const qsizetype room = kMaxLine - rxLine_.size();
-            if (room > 0) rxLine_.append(p, qMin(run, room));
+            if (room > 0) appendBytes(rxLine_, QByteArrayView(p, qMin(run, room)));
             queue_.push(p, run);
-            terminalOut_.append(p, run);
+            if (terminalKept_) {
+                terminalOut_.append(p, run);
+                // A notification may carry a megabyte of dump: the terminal gets
+                // it in blocks, so that the text waiting for it stays small.
+                if (terminalOut_.size() >= kTerminalBlock) flushTerminal();
+            }
             activity = true;
             p = q;
             continue;
@@ -213,7 +236,7 @@ void ReceivePath::handleCharacter(char c)
     if (c != '\n') {
         if (rxLine_.size() < kMaxLine) rxLine_.append(c);
         if (!prompt) queue_.push(c);
-        terminalOut_.push_back(c);
+        if (terminalKept_) terminalOut_.push_back(c);
     }
     if (c == '\r') {
         lineEnd();
@@ -247,7 +270,7 @@ void ReceivePath::captureLine(QByteArrayView received)
 {
     QByteArray& line = line_;  // reused from line to line
     line.truncate(0);
-    line.append(received);
+    appendBytes(line, received);
     line.append('\n');
     if (host_.terminalVisible()) {
         flushTerminal();
@@ -299,8 +322,8 @@ void ReceivePath::captureLine(QByteArrayView received)
     capture_.writeLine(line);
 
     if (state_.RecordsLeft > INT_MIN) --state_.RecordsLeft;  // a huge announced count must not wrap
-    view_.setDataStatus(1, QString::number(qMax(state_.RecordsLeft, 0)));
-    view_.stepDownloadProgress();
+    view_.setRecordsLeft(qMax(state_.RecordsLeft, 0));
+    view_.stepDownloadProgress(line);
 
     int leading = -1;
     if (!scanInt(line.constData(), leading)) leading = -1;
@@ -316,8 +339,7 @@ void ReceivePath::reset()
     state_.InQuotes = false;
     binaryBytesLeft_ = 0;
     std::fill(std::begin(record_), std::end(record_), 0);
-    pendingText_.clear();
-    pendingPos_ = 0;
+    pendingSize_ = pendingPos_ = 0;
 }
 
 void ReceivePath::startCapture()

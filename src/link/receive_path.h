@@ -20,6 +20,8 @@ public:
     virtual void restartWatchdog() = 0;    // Timer2, the 3000 ms quiet-line watchdog
     virtual void promptReceived() = 0;     // the reply has ended (network mode closes the link)
     virtual void terminalWrite(const char* data, qsizetype n) = 0;
+    // Whether terminalWrite() keeps anything: when not, no text is collected for it.
+    virtual bool terminalKept() const { return true; }
     virtual bool terminalVisible() const = 0;
     virtual void setTerminalVisible(bool visible) = 0;
 };
@@ -56,6 +58,9 @@ public:
 
     // The text of one binary record: ", %10.2f, %5.1f, %4i, %5.0f   ".
     static QByteArray recordText(const unsigned char record[10]);
+    // The same into `out`, which has room for kMaxRecordText: its length.
+    static constexpr qsizetype kMaxRecordText = 160;
+    static qsizetype writeRecordText(const unsigned char record[10], char* out);
 
 private:
     // Text without record markers; true when it held an ordinary character.
@@ -76,11 +81,14 @@ private:
     QByteArray rxLine_;
     unsigned char record_[10] = {};
     int binaryBytesLeft_ = 0;
-    QByteArray pendingText_;
+    // The text of the record just received, until it enters.
+    char pendingText_[kMaxRecordText] = {};
+    qsizetype pendingSize_ = 0;
     qsizetype pendingPos_ = 0;
     bool captureReserved_ = false;  // room made for this dump's records
     std::string terminalOut_;
-    QByteArray line_;  // the line being captured
+    bool terminalKept_ = true;  // asked of the host at each notification
+    QByteArray line_;           // the line being captured
 };
 
 }  // namespace nesmo

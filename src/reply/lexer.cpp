@@ -259,8 +259,7 @@ quint8 Lexer::scanString()
 void Lexer::SkipLine()
 {
     if (TokenKind == TokEnd) return;
-    while (!queue_.isEmpty())
-        if (queue_.take() == '\r') break;
+    queue_.dropLine();
 }
 
 void Lexer::ReadBareWord()

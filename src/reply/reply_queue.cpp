@@ -51,6 +51,29 @@ void ReplyQueue::dropTaken()
     head_ = 0;
 }
 
+void ReplyQueue::dropLine()
+{
+    if (isEmpty()) return;
+    const char* const base = chars_.data();
+    const void* cr = std::memchr(base + head_, kCR, chars_.size() - head_);
+    if (!cr) {
+        // No carriage return left: the count is already 0.
+        chars_.clear();
+        head_ = 0;
+        frontChanged();
+        return;
+    }
+    head_ = size_t(static_cast<const char*>(cr) - base) + 1;
+    --lineCount_;
+    if (head_ == chars_.size()) {
+        chars_.clear();
+        head_ = 0;
+    } else if (head_ >= 4096 && head_ * 2 >= chars_.size()) {
+        dropTaken();
+    }
+    frontChanged();
+}
+
 void ReplyQueue::clear()
 {
     chars_.clear();

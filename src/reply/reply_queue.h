@@ -41,6 +41,9 @@ public:
         frontChanged();
         return c;
     }
+    // Drops the front up to and including its first carriage return (all of it
+    // when it holds none), as take() until a carriage return would.
+    void dropLine();
     void clear();
 
     quint32 LineCount() const { return lineCount_; }

@@ -241,7 +241,7 @@ void WindowView::startDownloadProgress(int maximum)
     pendingProgress_.reset();
 }
 
-void WindowView::stepDownloadProgress()
+void WindowView::stepDownloadProgress(QByteArrayView)
 {
     // Lines past the announced count (a flooding device) do not wrap the count.
     if (progressValue_ < std::numeric_limits<int>::max()) ++progressValue_;

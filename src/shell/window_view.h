@@ -51,7 +51,7 @@ public:
     void setDataText(const QByteArray& text) override;
     void setDataStatus(int panel, const QString& text) override;
     void startDownloadProgress(int maximum) override;
-    void stepDownloadProgress() override;
+    void stepDownloadProgress(QByteArrayView line) override;
     void hideDownloadProgress() override;
     void endReformatAnimation() override;
     void reformatRefused() override;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <csignal>
 
 #include <QDir>
@@ -198,15 +200,6 @@ TEST(Cli, DownloadWritesWhatSaveAsWrites)
         EXPECT_TRUE(command.isEmpty() || allowed.contains(command)) << command.toStdString();
 }
 
-TEST(Cli, FileBytesAreSaveAsBytesForAnyLineEnds)
-{
-    for (const QByteArray& captured :
-         {QByteArray(), QByteArray("a"), QByteArray("\r"), QByteArray("a\r\nb\rc\nd"),
-          QByteArray("\r\r\n\n\r x \xb5\xff\r\n"), QByteArray("\n\r"), QByteArray("end\r\n"),
-          QByteArray("\0mid\0", 5)})
-        EXPECT_EQ(cli::savedFileBytes(captured), savedAs(captured)) << captured.toStdString();
-}
-
 TEST(Cli, DownloadAllOverTcpAndSkipExisting)
 {
     CliRig rig({"--no-tags", "--tag", "3:10", "--tag", "5:0", "--tag", "7:25"}, true);
@@ -245,8 +238,22 @@ TEST(Cli, DownloadAllOverTcpAndSkipExisting)
     ASSERT_EQ(files.size(), 2);
     EXPECT_TRUE(files[0].toObject()["file"].toString().endsWith("UNT00003-2.txt"));
     EXPECT_FALSE(files[1].toObject()["skipped"].toBool());
+    // --force replaces a file with its own permissions; a new file gets the
+    // usual ones (not those of the temporary file it was written as), and no
+    // temporary file is left.
+    QFile::setPermissions(rig.path("out/UNT00003.txt"), QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(rig.cli({"download", "3", "-o", "out", "--force"}).code, 0);
     EXPECT_EQ(readFile(rig.path("out/UNT00003.txt")).count("\r\n"), 15 + 10);
+    struct stat replaced {
+    }, created{};
+    ASSERT_EQ(::stat(QFile::encodeName(rig.path("out/UNT00003.txt")).constData(), &replaced), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(rig.path("out/UNT00007.txt")).constData(), &created), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(replaced.st_mode & 0777, 0600u);
+    EXPECT_EQ(created.st_mode & 0777, 0666u & ~mask);
+    EXPECT_EQ(QDir(rig.path("out")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"UNT00003-2.txt", "UNT00003.txt", "UNT00007.txt"}));
 }
 
 TEST(Cli, CutDumpIsKeptAsIncomplete)

@@ -56,6 +56,17 @@ TEST(ReceivePathGolden, SampleDumpsGiveTheirCaptureFiles)
                   device ? QStringLiteral("UNT00309.txt") : QStringLiteral("UNT00009.txt"));
         EXPECT_TRUE(rig.state.GraphStale);
         EXPECT_TRUE(rig.view.messages.isEmpty()) << rig.view.messages.join('|').toStdString();
+
+        // Captured to the file alone, in the pieces the port might give: the
+        // lines end as Save As ends them, and no copy is kept in memory.
+        ReceiveRig fileOnly;
+        fileOnly.state.DeviceFilterNumber = device;
+        fileOnly.capture.setKeep(DownloadCapture::Keep::FileOnly);
+        fileOnly.feedChunks(reply, 7);
+        EXPECT_TRUE(fileOnly.capture.text().isEmpty());
+        EXPECT_EQ(readFile(fileOnly.capture.path()), QByteArray(expected).replace("\n", "\r\n"));
+        EXPECT_EQ(fileOnly.capture.size(), expected.size());
+        EXPECT_EQ(fileOnly.capture.lastLine(), expected.mid(expected.lastIndexOf('\n', -2) + 1));
     }
 }
 

@@ -77,6 +77,29 @@ TEST(ReplyQueue, TextPushedAtOnceQueuesAsCharacterByCharacter)
     EXPECT_TRUE(whole.isEmpty());
 }
 
+TEST(ReplyQueue, DroppingALineIsTakingUpToItsCarriageReturn)
+{
+    // Lines short and long (past the block the taken front is dropped in), an
+    // empty one, and an unfinished tail.
+    const std::string text =
+        "a\r" + std::string(5000, 'b') + "\r\rc d\r" + std::string(9000, 'e') + "\rtail";
+    ReplyQueue dropped, taken;
+    dropped.push(text.data(), qsizetype(text.size()));
+    taken.push(text.data(), qsizetype(text.size()));
+    for (int line = 0; line < 7; ++line) {
+        dropped.dropLine();
+        while (!taken.isEmpty() && taken.take() != '\r') {
+        }
+        ASSERT_EQ(dropped.size(), taken.size()) << line;
+        ASSERT_EQ(dropped.LineCount(), taken.LineCount()) << line;
+        dropped.push('x');
+        taken.push('x');
+    }
+    while (!taken.isEmpty())
+        ASSERT_EQ(dropped.take(), taken.take());
+    EXPECT_TRUE(dropped.isEmpty());
+}
+
 TEST(Lexer, KeywordsIgnoreCaseAndNeedTheWholeWord)
 {
     for (const char* on : {"ON", "on", "On", "oN", "done", "Enabled"}) {

@@ -69,7 +69,7 @@ public:
         progressShown = true;
         ++progressStarts;
     }
-    void stepDownloadProgress() override { ++progressPosition; }
+    void stepDownloadProgress(QByteArrayView) override { ++progressPosition; }
     void hideDownloadProgress() override { progressShown = false; }
     void endReformatAnimation() override { ++reformatEnded; }
     void reformatRefused() override { ++reformatRefusals; }
