@@ -81,9 +81,13 @@ int main(int argc, char** argv)
         w.mainPage()->NetworkBoxExit();
         w.show();
         QCoreApplication::processEvents();
-        const double ms = timeDump(w, "tagdump 20 \r");
-        const int lines = w.dataTextPage()->RichEdit1()->blockCount();
-        std::printf("dump of %d records over TCP: %.0f ms, %d text lines\n", records, ms, lines);
+        std::vector<double> runs;
+        for (int i = 0; i < 3; ++i)
+            runs.push_back(timeDump(w, "tagdump 20 \r"));
+        const double ms = nesmo::bench::median(runs);
+        const qsizetype lines = w.dataTextPage()->pageText().count(u'\n');
+        std::printf("dump of %d records over TCP: median %.0f ms of 3, %lld text lines\n", records,
+                    ms, static_cast<long long>(lines));
         ok &= nesmo::bench::summaryAtMost("65,535-record dump over TCP, wall", ms, "ms", 3000);
         std::vector<double> raw;
         for (int i = 0; i < 5; ++i) {

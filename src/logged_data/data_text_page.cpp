@@ -13,10 +13,22 @@ namespace nesmo {
 
 QString dataTextFromBytes(const QByteArray& bytes)
 {
-    QByteArray text = bytes;
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
-    return QString::fromLatin1(text);
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    int line = 0;
+    while (p < end) {
+        const char c = *p++;
+        if (c != '\r' && c != '\n') {
+            *out++ = QLatin1Char(c);
+            continue;
+        }
+        if (c == '\r' && p < end && *p == '\n') ++p;
+        *out++ = ++line % kLinesPerBlock == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
+    }
+    text.truncate(out - text.constData());
+    return text;
 }
 
 DataTextPage::DataTextPage(AppState& state, Link& link, Dialogs& dialogs, QWidget* parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -80,6 +81,8 @@ private:
     std::optional<int> pendingProgress_;
     int progressValue_ = 0;
     bool flushScheduled_ = false;
+    static constexpr qint64 kFlushIntervalMs = 50;
+    QElapsedTimer lastFlush_;  // since the status and progress were last shown
     QStringList messages_;
     bool messagesScheduled_ = false;
 };

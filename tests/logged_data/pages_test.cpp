@@ -195,6 +195,27 @@ TEST(DataTextPage, OpenAndSaveAs)
     EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("site4.csv"));
     EXPECT_TRUE(rig.state.GraphStale);
 
+    // A long file goes into the view in blocks of lines; its lines read back,
+    // copy and show as they were, the last one ended or not.
+    QByteArray many;
+    QString expected;
+    for (int i = 1; i <= 40; ++i) {
+        many += "line " + QByteArray::number(i) + (i % 3 == 0 ? "\r" : i % 3 == 1 ? "\r\n" : "\n");
+        expected += QStringLiteral("line %1\n").arg(i);
+    }
+    for (const bool ended : {true, false}) {
+        const QByteArray bytes = ended ? many + "\xa0" : many.chopped(2);
+        const QString want = ended ? expected + QChar(0xA0) : expected.chopped(1);
+        rig.open(rig.file("many.txt", bytes));
+        EXPECT_EQ(rig.text()->pageText(), want);
+        EXPECT_EQ(rig.text()->RichEdit1()->toPlainText(), QString(want).replace(QChar(0xA0), u' '));
+        EXPECT_LT(rig.text()->RichEdit1()->blockCount(), 40);
+        rig.text()->RichEdit1()->selectAll();
+        rig.text()->RichEdit1()->copy();
+        EXPECT_EQ(QApplication::clipboard()->text(), QString(want).replace(QChar(0xA0), u' '));
+    }
+    rig.open(in);
+
     // Save As proposes the open file in its folder and writes CR LF line ends.
     const QString out = rig.dir.filePath("saved.txt");
     rig.dialogs.saveAnswer = out;
