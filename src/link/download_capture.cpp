@@ -13,6 +13,7 @@ namespace {
 
 // The file alone is written in blocks of this size, and at every flush().
 constexpr qsizetype kBlock = 64 * 1024;
+constexpr qint64 kSyncStep = 256 * 1024;
 
 }  // namespace
 
@@ -29,6 +30,7 @@ bool DownloadCapture::start()
     block_.clear();
     size_ = 0;
     fileSize_ = 0;
+    syncedSize_ = 0;
     error_.clear();
     errorReported_ = false;
     open_ = true;
@@ -86,13 +88,16 @@ void DownloadCapture::writeBlock()
 {
     if (block_.isEmpty()) return;
     if (error_.isEmpty() && file_.write(block_) != block_.size()) fail();
-#ifdef Q_OS_LINUX
-    // The system starts putting the block on the disk now, while the dump goes
-    // on, so that the sync of the whole file at its save has little left to do.
-    if (error_.isEmpty())
-        ::sync_file_range(file_.handle(), fileSize_, block_.size(), SYNC_FILE_RANGE_WRITE);
-#endif
     fileSize_ += block_.size();
+#ifdef Q_OS_LINUX
+    // The system starts putting each megabyte on the disk while the dump goes
+    // on, so that the sync of the whole file at its save has little left to do.
+    if (error_.isEmpty() && fileSize_ - syncedSize_ >= kSyncStep) {
+        ::sync_file_range(file_.handle(), syncedSize_, fileSize_ - syncedSize_,
+                          SYNC_FILE_RANGE_WRITE);
+        syncedSize_ = fileSize_;
+    }
+#endif
     block_.truncate(0);  // keeps its storage for the next block
 }
 

@@ -62,7 +62,8 @@ private:
     QByteArray lastLine_;
     QByteArray block_;  // the file's bytes not yet written, when only the file is kept
     qint64 size_ = 0;
-    qint64 fileSize_ = 0;  // bytes written to the file
+    qint64 fileSize_ = 0;    // bytes written to the file
+    qint64 syncedSize_ = 0;  // of them, those handed to the disk early
     QString error_;
     bool open_ = false;
     bool errorReported_ = false;
