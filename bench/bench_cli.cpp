@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? std::atoi(argv[1]) : 65535;
     const int paced = argc > 2 ? std::atoi(argv[2]) : 2000;
-    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 11;
     QTemporaryDir dir;
     bool ok = true;
 

@@ -11,7 +11,8 @@ namespace nesmo {
 
 namespace {
 
-// The file alone is written in blocks of this size, and at every flush().
+// The file alone is written in blocks of this size, and at every flush(); with
+// the text, the file takes the text's new lines at every flush().
 constexpr qsizetype kBlock = 64 * 1024;
 constexpr qint64 kSyncStep = 256 * 1024;
 
@@ -35,10 +36,10 @@ bool DownloadCapture::start()
     errorReported_ = false;
     open_ = true;
     if (file_.fileName().isEmpty()) return true;
-    const QIODevice::OpenMode mode = keep_ == Keep::FileOnly
-                                         ? QIODevice::WriteOnly | QIODevice::Unbuffered
-                                         : QIODevice::ReadWrite;
-    if (!file_.open(mode | QIODevice::Truncate)) {
+    // Written in blocks of its own, so without the file's buffer.
+    const QIODevice::OpenMode mode =
+        keep_ == Keep::FileOnly ? QIODevice::WriteOnly : QIODevice::ReadWrite;
+    if (!file_.open(mode | QIODevice::Unbuffered | QIODevice::Truncate)) {
         fail();
         return false;
     }
@@ -68,8 +69,8 @@ void DownloadCapture::writeLine(const QByteArray& line)
     }
     size_ += line.size();
     if (keep_ == Keep::TextAndFile) {
+        // The file gets the new text at the next flush().
         appendBytes(text_, line);
-        if (file_.isOpen() && error_.isEmpty() && file_.write(line) != line.size()) fail();
         return;
     }
     if (!file_.isOpen() || !error_.isEmpty()) return;
@@ -108,7 +109,9 @@ void DownloadCapture::flush()
         writeBlock();
         return;
     }
-    if (!file_.flush()) fail();
+    const qsizetype more = text_.size() - qsizetype(fileSize_);
+    if (more > 0 && file_.write(text_.constData() + fileSize_, more) != more) fail();
+    fileSize_ = text_.size();
 }
 
 void DownloadCapture::close()

@@ -224,8 +224,16 @@ void WindowView::setDataText(const QByteArray& text)
                     .arg(DataTextPage::kTextLimit / (1024 * 1024)));
 }
 
+void WindowView::setRecordsLeft(int records)
+{
+    pendingStatus_[1].reset();
+    pendingRecordsLeft_ = records;
+    scheduleFlush();
+}
+
 void WindowView::setDataStatus(int panel, const QString& text)
 {
+    if (panel == 1) pendingRecordsLeft_.reset();
     if (panel < 0 || panel > 1) return;
     pendingStatus_[panel] = text;
     scheduleFlush();
@@ -285,6 +293,10 @@ void WindowView::flushUpdates()
 {
     flushScheduled_ = false;
     lastFlush_.start();
+    if (pendingRecordsLeft_) {
+        pendingStatus_[1] = QString::number(*pendingRecordsLeft_);
+        pendingRecordsLeft_.reset();
+    }
     for (int i = 0; i < 2; ++i) {
         if (pendingStatus_[i]) {
             dataText_->setStatusPanel(i, *pendingStatus_[i]);

@@ -51,6 +51,7 @@ public:
     void showDataTextPage() override;
     void setDataText(const QByteArray& text) override;
     void setDataStatus(int panel, const QString& text) override;
+    void setRecordsLeft(int records) override;
     void startDownloadProgress(int maximum) override;
     void stepDownloadProgress(QByteArrayView line) override;
     void hideDownloadProgress() override;
@@ -78,6 +79,7 @@ private:
     mutable QHash<int, QPointer<QWidget>> named_;
 
     std::optional<QString> pendingStatus_[2];
+    std::optional<int> pendingRecordsLeft_;  // shown in panel 1, formatted when shown
     std::optional<int> pendingProgress_;
     int progressValue_ = 0;
     bool flushScheduled_ = false;
