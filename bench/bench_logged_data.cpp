@@ -80,8 +80,8 @@ int main(int argc, char** argv)
     const QByteArray captured = w.dataTextPage()->textBytes();
     dialogs.path = dir.filePath("tag20.txt");
     w.action("FileSaveAs")->trigger();
-    std::printf("tag of %d records: %.2f MB of text, %d lines\n", records,
-                captured.size() / (1024.0 * 1024.0), w.dataTextPage()->RichEdit1()->blockCount());
+    std::printf("tag of %d records: %.2f MB of text, %lld lines\n", records,
+                captured.size() / (1024.0 * 1024.0), static_cast<long long>(captured.count('\n')));
 
     std::vector<double> endDownload;
     std::vector<double> open;
