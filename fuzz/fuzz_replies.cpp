@@ -130,7 +130,7 @@ struct Run {
         host.recorded.visible = s.terminalVisible;
         parser.setDiagnosticStream(&diagnostics);
         rx.setParser([this] { parser.ParseReplies(); });
-        installConfigHandlers(parser, view, state);
+        installConfigHandlers(parser, view, state, model);
     }
 
     void deliver(const uint8_t* data, size_t n)
@@ -145,6 +145,7 @@ struct Run {
     DownloadCapture capture;
     ReceivePath rx;
     ReplyParser parser;
+    InstrumentModel model;
     std::ostringstream diagnostics;
 };
 

@@ -84,7 +84,7 @@ Session::Session(const Target& target) : target_(target)
     link_->capture().setPath(QString());
     link_->capture().setKeep(DownloadCapture::Keep::FileOnly);
     // The replies that report settings, the clock and the tags fill the controls.
-    installConfigHandlers(link_->parser(), view_, state_);
+    installConfigHandlers(link_->parser(), view_, state_, link_->model());
     // Diagnostics of the reply interpreter must not mix with the results.
     link_->parser().setDiagnosticStream(&std::cerr);
     // An interrupted run ends the wait on the instrument at once.
@@ -210,23 +210,18 @@ Result Session::info(InstrumentInfo& out)
 
 namespace {
 
-// A field's number as the reply interpreter wrote it (in the user's locale).
-QJsonValue fieldNumber(const QString& text)
+// A reported value, or null.
+template <typename T>
+QJsonValue valueOf(const std::optional<T>& v)
 {
-    bool ok = false;
-    double v = QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok) v = QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok ? QJsonValue(v) : QJsonValue();
+    return v ? QJsonValue(*v) : QJsonValue();
 }
 
-QJsonValue fieldInteger(const QString& text)
+QJsonValue valueOf(const std::optional<qint64>& v)
 {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return ok ? QJsonValue(v) : QJsonValue();
+    return v ? QJsonValue(double(*v)) : QJsonValue();
 }
 
-// A list's entry by index, as the configuration page lists them.
 QJsonValue named(int index, std::initializer_list<const char*> names)
 {
     if (index < 0 || index >= int(names.size())) return QJsonValue();
@@ -246,56 +241,41 @@ Result Session::config(QJsonObject& out)
     InstrumentInfo clock;
     if (Result r = info(clock); !r.ok()) return r;
 
-    const auto text = [this](Control c) { return view_.text(c); };
+    // The settings at the precision of the replies, in no locale.
+    const InstrumentSettings& st = link_->model().settings();
     out.insert("serial", clock.serial);
     out.insert("firmware", clock.firmware);
     out.insert("running", clock.running);
     out.insert("clock", clock.clock.isEmpty() ? QJsonValue() : QJsonValue(clock.clock));
-    const QJsonValue h = fieldInteger(text(Control::LogPeriodHourEdit)),
-                     m = fieldInteger(text(Control::LogPeriodMinEdit)),
-                     sec = fieldInteger(text(Control::LogPeriodSecEdit));
-    out.insert("log_period_s", h.isNull() || m.isNull() || sec.isNull()
-                                   ? QJsonValue()
-                                   : QJsonValue(h.toInt() * 3600 + m.toInt() * 60 + sec.toInt()));
-    out.insert("tag", fieldInteger(text(Control::TagNumberEdit)));
-    out.insert("logging", view_.isChecked(Control::LoggingEnable));
-    out.insert(
-        "auto_start",
-        QJsonObject{{"enabled", view_.isChecked(Control::AutoStartEnable)},
-                    {"year", fieldInteger(text(Control::AutoStartYear))},
-                    {"month", view_.currentIndex(Control::AutoStartMonth) < 0
-                                  ? QJsonValue()
-                                  : QJsonValue(view_.currentIndex(Control::AutoStartMonth) + 1)},
-                    {"day", fieldInteger(text(Control::AutoStartDay))},
-                    {"hour", fieldInteger(text(Control::AutoStartHour))},
-                    {"minute", fieldInteger(text(Control::AutoStartMin))}});
-    out.insert("display_averaging_s", fieldNumber(text(Control::DisplayAvgEdit)));
-    const int units = view_.currentIndex(Control::UnitsBox);
+    out.insert("log_period_s", valueOf(st.logPeriodSeconds));
+    out.insert("tag", valueOf(st.tag));
+    out.insert("logging", st.logging.value_or(false));
+    out.insert("auto_start", QJsonObject{{"enabled", st.autoStart.enabled.value_or(false)},
+                                         {"year", valueOf(st.autoStart.year)},
+                                         {"month", valueOf(st.autoStart.month)},
+                                         {"day", valueOf(st.autoStart.day)},
+                                         {"hour", valueOf(st.autoStart.hour)},
+                                         {"minute", valueOf(st.autoStart.minute)}});
+    out.insert("display_averaging_s", valueOf(st.displayAveragingSeconds));
+    const int units = st.units.value_or(-1);
     out.insert(
         "units",
-        QJsonObject{{"code", units < 0 ? QJsonValue() : QJsonValue(units)},
+        QJsonObject{{"code", valueOf(st.units)},
                     {"name", named(units, {"MASS [ug/m3]", "SCAT [ /Mm ]", "MASS [mg/m3]"})}});
-    // The analog output's range, in the list the units show.
-    QJsonValue range;
-    for (Control list : {Control::AnalogRange0, Control::AnalogRange1, Control::AnalogRange2,
-                         Control::AnalogRange3})
-        if (view_.currentIndex(list) >= 0) range = view_.currentIndex(list);
-    out.insert("analog_output_range", range);
-    out.insert("flow_rate_lpm", fieldNumber(text(Control::FlowRateEdit)));
-    out.insert("rh_correction", view_.isChecked(Control::RHCorrectionBox));
-    out.insert("backlight", view_.isChecked(Control::BacklightEnable));
-    const int alarm = view_.currentIndex(Control::RadioGroupAlarm);
-    const Control level = alarm == 2 ? Control::StelAlarmLevelEdit : Control::ConcAlarmLevelEdit;
-    out.insert("alarm",
-               QJsonObject{{"mode", named(alarm, {"off", "instant", "stel"})},
-                           {"level", alarm > 0 ? fieldNumber(text(level)) : QJsonValue()}});
-    const int inlet = view_.currentIndex(Control::InletTypeBox);
+    out.insert("analog_output_range", valueOf(st.analogRange));
+    out.insert("flow_rate_lpm", valueOf(st.flowRateLpm));
+    out.insert("rh_correction", st.rhCorrection.value_or(false));
+    out.insert("backlight", st.backlight.value_or(false));
+    const int alarm = st.alarm ? int(*st.alarm) : -1;
+    out.insert("alarm", QJsonObject{{"mode", named(alarm, {"off", "instant", "stel"})},
+                                    {"level", alarm > 0 ? valueOf(st.alarmLevel) : QJsonValue()}});
+    const int inlet = st.inlet.value_or(-1);
     out.insert("inlet",
-               QJsonObject{{"code", inlet < 0 ? QJsonValue() : QJsonValue(inlet)},
+               QJsonObject{{"code", valueOf(st.inlet)},
                            {"name", named(inlet, {"TOTAL", "RED CYCLONE", "BLUE CYCLONE"})}});
-    out.insert("site", QJsonObject{{"number", fieldInteger(text(Control::Edit2))},
-                                   {"name", text(Control::Label25)}});
-    out.insert("calibration_factor", fieldNumber(text(Control::CalFactorEdit)));
+    out.insert("site", QJsonObject{{"number", valueOf(st.site.number)},
+                                   {"name", st.site.name.value_or(QString())}});
+    out.insert("calibration_factor", valueOf(st.calibrationFactor));
     return {};
 }
 

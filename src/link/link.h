@@ -16,6 +16,7 @@
 #include "link/receive_path.h"
 #include "link/terminal_buffer.h"
 #include "link/ticks.h"
+#include "reply/instrument_model.h"
 #include "reply/reply_parser.h"
 #include "reply/reply_queue.h"
 
@@ -43,6 +44,8 @@ public:
     Port& port() { return *port_; }
     ReplyQueue& queue() { return queue_; }
     ReplyParser& parser() { return *parser_; }
+    // What the instrument has reported on this link, as typed values.
+    InstrumentModel& model() { return model_; }
     ReceivePath& receivePath() { return *receive_; }
     TerminalBuffer& terminal() { return terminal_; }
     // Whether what the line carries is kept for a terminal view (on unless a
@@ -142,6 +145,7 @@ private:
     QByteArray readBuffer_;  // the block the port is read into
     std::unique_ptr<ReceivePath> receive_;
     std::unique_ptr<ReplyParser> parser_;
+    InstrumentModel model_;
     QTimer timer1_;
     QTimer timer2_;
     OperationLock operations_;

@@ -1,5 +1,8 @@
 #include "reply/config_handlers.h"
 
+#include <charconv>
+#include <cstring>
+
 #include "core/date_time.h"
 #include "core/number_pattern.h"
 
@@ -65,6 +68,22 @@ QString decimal(qint32 v)
     return QString::number(v);
 }
 
+// A real number of the reply at the precision it was written with ("1.234"
+// stays 1.234, not the nearest float), in no locale.
+double replyReal(const Lexer& lx)
+{
+    const char* p = lx.TokenText;
+    if (*p == '+') ++p;
+    const char* const end = p + std::strlen(p);
+    // The token's text ends with the character that ended the number.
+    double v = 0;
+    const auto r = std::from_chars(p, end, v);
+    if (r.ec == std::errc() && r.ptr > p) return v;
+    return double(lx.realValue());
+}
+
+using Alarm = InstrumentSettings::Alarm;
+
 // The range list that a units code shows: 0 AnalogRange0, 1 AnalogRange1,
 // 2 AnalogRange3, 3 AnalogRange2.
 bool rangeListOf(int units, Control& out)
@@ -85,18 +104,23 @@ int siteLine(qint32 n, int lineCount)
     return n >= 1 && n <= kSiteCount && n <= lineCount ? int(n - 1) : -1;
 }
 
-void site(Lexer& lx, InstrumentView& view)
+void site(Lexer& lx, InstrumentView& view, InstrumentModel& model)
 {
     if (!nextInteger(lx)) return;
     const qint32 n = lx.TokenValue;
     view.setText(Control::Edit2, decimal(n));
+    model.updateSettings([&](InstrumentSettings& s) { s.site = {n, std::nullopt}; });
     if (next(lx) != TokString) return;
     const QString name = lx.text();
+    model.updateSettings([&](InstrumentSettings& s) { s.site.name = name; });
     const int line = siteLine(n, view.itemCount(Control::SiteList));
     const bool lineExists = line >= 0;
     if (lineExists) view.setItem(Control::SiteList, line, name);
     view.setText(Control::Label25, name);
-    const double factor = next(lx) == TokReal ? double(lx.realValue()) : 1.0;
+    const bool factorGiven = next(lx) == TokReal;
+    const double factor = factorGiven ? double(lx.realValue()) : 1.0;
+    model.updateSettings(
+        [&](InstrumentSettings& s) { s.calibrationFactor = factorGiven ? replyReal(lx) : 1.0; });
     const QString factorText = pattern::fixedNumber(factor, 3, kSiteFactorDigits);
     view.setText(Control::CalFactorEdit, factorText);
     // The site list is a field too: its factors carry the user's decimal separator
@@ -128,17 +152,27 @@ void tags(Lexer& lx, InstrumentView& view)
     }
 }
 
-void alarm(Lexer& lx, InstrumentView& view, const AppState& state)
+void alarm(Lexer& lx, InstrumentView& view, const AppState& state, InstrumentModel& model)
 {
     if (!nextKeyword(lx)) return;
+    std::optional<Alarm> mode;
     switch (lx.TokenValue) {
-        case kw::Off: view.setCurrentIndex(Control::RadioGroupAlarm, 0); break;
+        case kw::Off: mode = Alarm::Off; break;
         case kw::On:
-        case code::Instant: view.setCurrentIndex(Control::RadioGroupAlarm, 1); break;
-        case code::Stel: view.setCurrentIndex(Control::RadioGroupAlarm, 2); break;
+        case code::Instant: mode = Alarm::Instant; break;
+        case code::Stel: mode = Alarm::Stel; break;
         default: break;
     }
+    if (mode) {
+        view.setCurrentIndex(Control::RadioGroupAlarm, int(*mode));
+        model.updateSettings([&](InstrumentSettings& s) {
+            s.alarm = mode;
+            s.alarmLevel.reset();
+        });
+    }
     if (next(lx) != TokReal) return;
+    // The level belongs to the mode reported with it, or to the mode already known.
+    model.updateSettings([&](InstrumentSettings& s) { s.alarmLevel = replyReal(lx); });
     const QString level = pattern::formatNumber(QStringLiteral("####0.000"), lx.realValue());
     switch (view.currentIndex(Control::RadioGroupAlarm)) {
         case 0:
@@ -177,47 +211,58 @@ void date(Lexer& lx, InstrumentView& view)
 
 }  // namespace
 
-void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& state)
+void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& state,
+                           InstrumentModel& model)
 {
     InstrumentView* v = &view;
     AppState* st = &state;
+    InstrumentModel* m = &model;
+    // Sets one setting of the model.
+    const auto set = [m](auto InstrumentSettings::*field, auto value) {
+        m->updateSettings([&](InstrumentSettings& s) { s.*field = value; });
+    };
 
-    parser.setKeywordHandler(code::FlowRate, [v](Lexer& lx) {
-        if (next(lx) == TokReal)
-            v->setText(Control::FlowRateEdit,
-                       pattern::fixedNumber(lx.realValue(), 2, kFixedDigits));
+    parser.setKeywordHandler(code::FlowRate, [v, set](Lexer& lx) {
+        if (next(lx) != TokReal) return;
+        set(&InstrumentSettings::flowRateLpm, replyReal(lx));
+        v->setText(Control::FlowRateEdit, pattern::fixedNumber(lx.realValue(), 2, kFixedDigits));
     });
-    parser.setKeywordHandler(code::DisplayAvg, [v](Lexer& lx) {
-        if (nextInteger(lx))
-            v->setText(Control::DisplayAvgEdit,
-                       pattern::fixedNumber(lx.TokenValue, 0, kFixedDigits));
+    parser.setKeywordHandler(code::DisplayAvg, [v, set](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        set(&InstrumentSettings::displayAveragingSeconds, int(lx.TokenValue));
+        v->setText(Control::DisplayAvgEdit, pattern::fixedNumber(lx.TokenValue, 0, kFixedDigits));
     });
-    parser.setKeywordHandler(code::CalFactor, [v](Lexer& lx) {
-        if (next(lx) == TokReal)
-            v->setText(Control::CalFactorEdit,
-                       pattern::fixedNumber(lx.realValue(), 2, kFixedDigits));
+    parser.setKeywordHandler(code::CalFactor, [v, set](Lexer& lx) {
+        if (next(lx) != TokReal) return;
+        set(&InstrumentSettings::calibrationFactor, replyReal(lx));
+        v->setText(Control::CalFactorEdit, pattern::fixedNumber(lx.realValue(), 2, kFixedDigits));
     });
-    parser.setKeywordHandler(code::Backlight, [v](Lexer& lx) {
+    parser.setKeywordHandler(code::Backlight, [v, set](Lexer& lx) {
         if (!nextKeyword(lx)) return;
+        set(&InstrumentSettings::backlight, lx.TokenValue == kw::On);
         v->setChecked(Control::BacklightEnable, lx.TokenValue == kw::On);
         if (v->isChecked(Control::BacklightEnable))
             v->setPanelDisplayColour(0, 255, 255);  // aqua
         else
             v->setPanelDisplayColour(192, 192, 192);  // silver
     });
-    parser.setKeywordHandler(code::Units, [v, st](Lexer& lx) {
+    parser.setKeywordHandler(code::Units, [v, st, set](Lexer& lx) {
         if (!nextInteger(lx)) return;
         st->UnitsReported = lx.TokenValue;
+        set(&InstrumentSettings::units, int(lx.TokenValue));
         v->setCurrentIndex(Control::UnitsBox, lx.TokenValue);
         v->showAnalogRangeBox(lx.TokenValue);
     });
-    parser.setKeywordHandler(code::RhCorrect, [v](Lexer& lx) {
-        if (nextKeyword(lx)) v->setChecked(Control::RHCorrectionBox, lx.TokenValue == kw::On);
+    parser.setKeywordHandler(code::RhCorrect, [v, set](Lexer& lx) {
+        if (!nextKeyword(lx)) return;
+        set(&InstrumentSettings::rhCorrection, lx.TokenValue == kw::On);
+        v->setChecked(Control::RHCorrectionBox, lx.TokenValue == kw::On);
     });
-    parser.setKeywordHandler(code::LogPeriod, [v](Lexer& lx) {
+    parser.setKeywordHandler(code::LogPeriod, [v, set](Lexer& lx) {
         if (!nextInteger(lx)) return;
         // Periods of 256 hours and more keep their whole hour count.
         const qint64 s = lx.TokenValue;
+        set(&InstrumentSettings::logPeriodSeconds, s);
         const qint64 h = s / 3600;
         const qint64 m = (s - 3600 * h) / 60;
         const qint64 r = s - 3600 * h - 60 * m;
@@ -225,35 +270,57 @@ void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& 
         v->setText(Control::LogPeriodMinEdit, QString::number(m));
         v->setText(Control::LogPeriodSecEdit, QString::number(r));
     });
-    parser.setKeywordHandler(code::AutoStart, [v](Lexer& lx) {
-        if (!nextInteger(lx)) return;
+    parser.setKeywordHandler(code::AutoStart, [v, m](Lexer& lx) {
+        // The fields as far as they come; those not reported are left empty.
+        InstrumentSettings::AutoStart a;
+        const auto done = [m, &a] {
+            m->updateSettings([&](InstrumentSettings& s) { s.autoStart = a; });
+        };
+        if (!nextInteger(lx)) return done();
+        a.minute = lx.TokenValue;
         v->setText(Control::AutoStartMin, decimal(lx.TokenValue));
-        if (!nextInteger(lx)) return;
+        if (!nextInteger(lx)) return done();
+        a.hour = lx.TokenValue;
         v->setText(Control::AutoStartHour, decimal(lx.TokenValue));
-        if (!nextInteger(lx)) return;
+        if (!nextInteger(lx)) return done();
+        a.day = lx.TokenValue;
         v->setText(Control::AutoStartDay, decimal(lx.TokenValue));
-        if (!nextInteger(lx)) return;
+        if (!nextInteger(lx)) return done();
+        if (monthIndex(lx.TokenValue) >= 0) a.month = lx.TokenValue;
         v->setCurrentIndex(Control::AutoStartMonth, monthIndex(lx.TokenValue));
-        if (!nextInteger(lx)) return;
+        if (!nextInteger(lx)) return done();
+        a.year = lx.TokenValue;
         v->setText(Control::AutoStartYear, decimal(lx.TokenValue));
-        if (nextKeyword(lx)) v->setChecked(Control::AutoStartEnable, lx.TokenValue == kw::On);
+        if (nextKeyword(lx)) {
+            a.enabled = lx.TokenValue == kw::On;
+            v->setChecked(Control::AutoStartEnable, lx.TokenValue == kw::On);
+        }
+        done();
     });
-    parser.setKeywordHandler(code::Site, [v](Lexer& lx) { site(lx, *v); });
-    parser.setKeywordHandler(code::Tag, [v, st](Lexer& lx) {
+    parser.setKeywordHandler(code::Site, [v, m](Lexer& lx) { site(lx, *v, *m); });
+    parser.setKeywordHandler(code::Tag, [v, st, m](Lexer& lx) {
         if (!nextInteger(lx)) return;
         st->CurrentTag = lx.TokenValue;
+        const int tag = lx.TokenValue;
         v->setText(Control::TagNumberEdit, decimal(lx.TokenValue));
         // Numbers after the switch are not used.
-        if (nextKeyword(lx)) v->setChecked(Control::LoggingEnable, lx.TokenValue == kw::On);
+        const bool switchGiven = nextKeyword(lx);
+        const bool logging = switchGiven && lx.TokenValue == kw::On;
+        if (switchGiven) v->setChecked(Control::LoggingEnable, logging);
+        m->updateSettings([&](InstrumentSettings& s) {
+            s.tag = tag;
+            if (switchGiven) s.logging = logging;
+        });
     });
     parser.setKeywordHandler(code::Tags, [v](Lexer& lx) { tags(lx, *v); });
-    parser.setKeywordHandler(code::AnalogOut, [v](Lexer& lx) {
+    parser.setKeywordHandler(code::AnalogOut, [v, set](Lexer& lx) {
         if (!nextInteger(lx)) return;
         Control list;
-        if (rangeListOf(v->currentIndex(Control::UnitsBox), list))
-            v->setCurrentIndex(list, lx.TokenValue);
+        if (!rangeListOf(v->currentIndex(Control::UnitsBox), list)) return;
+        v->setCurrentIndex(list, lx.TokenValue);
+        set(&InstrumentSettings::analogRange, int(lx.TokenValue));
     });
-    parser.setKeywordHandler(code::Alarm, [v, st](Lexer& lx) { alarm(lx, *v, *st); });
+    parser.setKeywordHandler(code::Alarm, [v, st, m](Lexer& lx) { alarm(lx, *v, *st, *m); });
     parser.setKeywordHandler(code::Time, [v](Lexer& lx) {
         // A time that is no time of day is taken as it comes.
         if (!nextInteger(lx)) return;
@@ -264,8 +331,10 @@ void installConfigHandlers(ReplyParser& parser, InstrumentView& view, AppState& 
         v->setText(Control::TimeHourEdit, decimal(lx.TokenValue));
     });
     parser.setKeywordHandler(code::Date, [v](Lexer& lx) { date(lx, *v); });
-    parser.setKeywordHandler(code::Inlet, [v](Lexer& lx) {
-        if (nextInteger(lx)) v->setCurrentIndex(Control::InletTypeBox, lx.TokenValue);
+    parser.setKeywordHandler(code::Inlet, [v, set](Lexer& lx) {
+        if (!nextInteger(lx)) return;
+        set(&InstrumentSettings::inlet, int(lx.TokenValue));
+        v->setCurrentIndex(Control::InletTypeBox, lx.TokenValue);
     });
     // Reported, but nothing to show.
     // The instrument did not take a command: counted, so that an operation can

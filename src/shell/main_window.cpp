@@ -71,7 +71,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, const QString& setting
     }
     setCentralWidget(pages_);
     view_->attach(this, mainPage_, dataTextPage_, configPage_, panel_);
-    installConfigHandlers(link_->parser(), *view_, state_);
+    installConfigHandlers(link_->parser(), *view_, state_, link_->model());
     configPage_->setTagList(dataTextPage_->TagListBox());
     configPage_->addNumericField(mainPage_->DeviceNOEdit(), [this] {
         mainPage_->DeviceNOSet();

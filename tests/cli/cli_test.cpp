@@ -15,6 +15,7 @@
 #include <QSerialPort>
 #include <QSet>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -328,6 +329,30 @@ TEST(Cli, ConfigReadsTheSettingsAndChangesNothing)
         EXPECT_TRUE(command.isEmpty() || queries.contains(command)) << command.toStdString();
     const auto text = rig.cli({"--device", "3", "config"});
     EXPECT_TRUE(text.out.contains("flow_rate_lpm           1.7\n")) << text.out.toStdString();
+}
+
+TEST(Cli, ConfigNumbersHaveTheInstrumentsPrecisionInAnyLocale)
+{
+    CliRig rig({}, true);
+    ASSERT_TRUE(rig.sim->ready());
+    // The current site's factor set with three decimals, as the instrument keeps it
+    // (the configuration page shows two).
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, rig.sim->tcpPort());
+    ASSERT_TRUE(raw.waitForConnected(5000));
+    raw.write("calfactor 1.234\r");
+    QByteArray reply;
+    while (!reply.contains('>') && raw.waitForReadyRead(5000))
+        reply += raw.readAll();
+    ASSERT_TRUE(reply.contains("CALFACTOR 1.234")) << reply.toStdString();
+    raw.disconnectFromHost();
+
+    const auto o = rig.run(rig.link + QStringList{"config", "--json"},
+                           {"LC_ALL=de_DE.UTF-8", "LANG=de_DE.UTF-8"});
+    ASSERT_EQ(o.code, 0) << o.err.toStdString();
+    EXPECT_EQ(o.json()["calibration_factor"].toDouble(), 1.234);
+    EXPECT_EQ(o.json()["flow_rate_lpm"].toDouble(), 1.7);
+    EXPECT_TRUE(o.out.contains("\"calibration_factor\": 1.234")) << o.out.toStdString();
 }
 
 TEST(Cli, Rs485DeviceNumber)

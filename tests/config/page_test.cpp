@@ -261,6 +261,18 @@ TEST_F(ConfigPageTest, SettingRepliesFillThePage)
     EXPECT_EQ(p().DisplayAvgEdit()->text(), "15");
     EXPECT_EQ(p().FlowRateEdit()->text(), loc("1.70"));
     EXPECT_EQ(p().CalFactorEdit()->text(), loc("1.18"));
+    // The model keeps the replies' values as written, whatever the page rounds.
+    rig.reply("CALFACTOR 1.234\r\nALARM STEL 0.5\r\nAUTOSTART 30 14\r\n");
+    EXPECT_EQ(p().CalFactorEdit()->text(), loc("1.23"));
+    const InstrumentSettings& m = rig.window->link().model().settings();
+    EXPECT_EQ(m.logPeriodSeconds, 3725);
+    EXPECT_EQ(m.displayAveragingSeconds, 15);
+    EXPECT_EQ(m.flowRateLpm, 1.7);
+    EXPECT_EQ(m.calibrationFactor, 1.234);
+    EXPECT_EQ(m.alarm, InstrumentSettings::Alarm::Stel);
+    EXPECT_EQ(m.alarmLevel, 0.5);
+    EXPECT_EQ(m.autoStart.hour, 14);
+    EXPECT_FALSE(m.autoStart.day.has_value());
     // 300 hours do not wrap around at 256.
     rig.reply("LOGPERIOD 1080030\r\n");
     EXPECT_EQ(p().LogPeriodHourEdit()->text(), "300");
