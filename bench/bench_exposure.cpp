@@ -25,10 +25,10 @@
 #include "bench_common.h"
 #include "bench_dialogs.h"
 #include "core/save_file.h"
-#include "logged_data/csv_export.h"
+#include "files/csv_export.h"
+#include "files/exposure.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
-#include "logged_data/exposure.h"
 #include "shell/main_window.h"
 
 namespace {

@@ -18,10 +18,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "logged_data/csv_export.h"
-#include "logged_data/exposure.h"
-#include "logged_data/graph_data.h"
-#include "logged_data/tag_reader.h"
+#include "files/csv_export.h"
+#include "files/exposure.h"
+#include "files/graph_data.h"
+#include "files/tag_reader.h"
 
 namespace {
 

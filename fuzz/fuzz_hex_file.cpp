@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "maintenance/firmware_file.h"
+#include "files/firmware_file.h"
 
 using namespace nesmo::firmware;
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "auxiliary/program_version.h"
+#include "files/program_version.h"
 
 using namespace nesmo::version;
 

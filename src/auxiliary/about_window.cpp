@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QScreen>
 
-#include "auxiliary/program_version.h"
+#include "files/program_version.h"
 #include "widgets/control_names.h"
 
 namespace nesmo {

@@ -17,9 +17,9 @@
 
 #include "cli/port_list.h"
 #include "core/save_file.h"
-#include "logged_data/csv_export.h"
-#include "logged_data/data_file.h"
-#include "logged_data/tag_reader.h"
+#include "files/csv_export.h"
+#include "files/data_file.h"
+#include "files/tag_reader.h"
 
 namespace nesmo::cli {
 

@@ -11,8 +11,8 @@
 
 #include "cli/interrupt.h"
 #include "cli/port_list.h"
+#include "files/data_file.h"
 #include "link/link.h"
-#include "logged_data/data_file.h"
 #include "reply/config_handlers.h"
 
 namespace nesmo::cli {

@@ -9,8 +9,8 @@
 #include <QTextCursor>
 
 #include "core/save_file.h"
-#include "logged_data/csv_export.h"
-#include "logged_data/data_file.h"
+#include "files/csv_export.h"
+#include "files/data_file.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"
 

@@ -17,9 +17,9 @@
 #include <cmath>
 
 #include "core/save_file.h"
+#include "files/exposure.h"
 #include "link/commands.h"
 #include "logged_data/data_text_page.h"
-#include "logged_data/exposure.h"
 #include "logged_data/exposure_report.h"
 #include "widgets/control_names.h"
 #include "widgets/run_guarded.h"

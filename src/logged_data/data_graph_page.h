@@ -14,8 +14,8 @@
 
 #include "core/app_state.h"
 #include "core/dialogs.h"
+#include "files/graph_data.h"
 #include "link/link.h"
-#include "logged_data/graph_data.h"
 
 class QCustomPlot;
 class QCPAxis;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "logged_data/tag_reader.h"
+#include "files/tag_reader.h"
 
 namespace nesmo {
 

@@ -15,7 +15,7 @@
 #include <QString>
 #include <utility>
 
-#include "logged_data/exposure.h"
+#include "files/exposure.h"
 
 class QCustomPlot;
 class QPagedPaintDevice;

@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "logged_data/exposure.h"
+#include "files/exposure.h"
 
 class QGridLayout;
 

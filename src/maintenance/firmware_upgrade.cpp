@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "files/firmware_file.h"
 #include "link/commands.h"
-#include "maintenance/firmware_file.h"
 #include "maintenance/settings_backup.h"
 
 namespace nesmo {

@@ -1,7 +1,7 @@
 #include "maintenance/settings_backup.h"
 
+#include "files/firmware_file.h"
 #include "link/commands.h"
-#include "maintenance/firmware_file.h"
 
 namespace nesmo {
 

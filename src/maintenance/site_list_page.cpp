@@ -12,11 +12,11 @@
 #include <QVBoxLayout>
 
 #include "core/dialogs.h"
+#include "files/data_file.h"
 #include "link/command_format.h"
 #include "link/command_sequence.h"
 #include "link/commands.h"
 #include "link/link.h"
-#include "logged_data/data_file.h"
 #include "maintenance/site_rules.h"
 #include "widgets/busy_scope.h"
 #include "widgets/control_names.h"

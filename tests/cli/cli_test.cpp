@@ -20,9 +20,9 @@
 #include <QTest>
 
 #include "cli/session.h"
+#include "files/csv_export.h"
+#include "files/data_file.h"
 #include "link/link.h"
-#include "logged_data/csv_export.h"
-#include "logged_data/data_file.h"
 #include "logged_data/data_text_page.h"
 #include "reply/recording_view.h"
 #include "support/test_support.h"

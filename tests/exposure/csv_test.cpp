@@ -9,8 +9,8 @@
 #include <cmath>
 #include <limits>
 
-#include "logged_data/csv_export.h"
-#include "logged_data/graph_data.h"
+#include "files/csv_export.h"
+#include "files/graph_data.h"
 
 namespace nesmo {
 namespace {

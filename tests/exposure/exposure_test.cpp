@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <cmath>
 
-#include "logged_data/exposure.h"
+#include "files/exposure.h"
 
 namespace nesmo {
 namespace {

@@ -18,7 +18,7 @@
 #include <cmath>
 #include <string>
 
-#include "logged_data/csv_export.h"
+#include "files/csv_export.h"
 #include "logged_data/data_file_commands.h"
 #include "logged_data/data_graph_page.h"
 #include "logged_data/data_text_page.h"

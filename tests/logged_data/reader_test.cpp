@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "files/graph_data.h"
+#include "files/tag_reader.h"
 #include "link/receive_path.h"
-#include "logged_data/graph_data.h"
-#include "logged_data/tag_reader.h"
 #include "support/test_support.h"
 
 namespace nesmo::test {

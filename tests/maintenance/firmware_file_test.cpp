@@ -2,7 +2,7 @@
 // transfer's bar and blink.
 #include <gtest/gtest.h>
 
-#include "maintenance/firmware_file.h"
+#include "files/firmware_file.h"
 
 namespace nesmo::firmware {
 namespace {

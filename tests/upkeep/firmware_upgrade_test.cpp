@@ -9,9 +9,9 @@
 
 #include "config/config_page.h"
 #include "e2e/dump_rig.h"
+#include "files/firmware_file.h"
 #include "logged_data/data_memory.h"
 #include "logged_data/tag_directory.h"
-#include "maintenance/firmware_file.h"
 #include "maintenance/firmware_upgrade.h"
 #include "maintenance/settings_backup.h"
 #include "maintenance/site_list_page.h"

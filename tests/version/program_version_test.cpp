@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "auxiliary/program_version.h"
+#include "files/program_version.h"
 #include "support/test_support.h"
 
 namespace nesmo::version {

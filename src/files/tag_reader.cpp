@@ -1,4 +1,4 @@
-#include "logged_data/tag_reader.h"
+#include "files/tag_reader.h"
 
 #include <algorithm>
 #include <cctype>

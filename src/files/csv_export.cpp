@@ -1,12 +1,12 @@
-#include "logged_data/csv_export.h"
+#include "files/csv_export.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 
 #include "core/date_time.h"
-#include "logged_data/graph_data.h"
-#include "logged_data/tag_reader.h"
+#include "files/graph_data.h"
+#include "files/tag_reader.h"
 
 namespace nesmo {
 

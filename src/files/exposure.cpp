@@ -1,11 +1,11 @@
-#include "logged_data/exposure.h"
+#include "files/exposure.h"
 
 #include <QDateTime>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "logged_data/tag_reader.h"
+#include "files/tag_reader.h"
 
 namespace nesmo {
 

@@ -1,4 +1,4 @@
-#include "logged_data/data_file.h"
+#include "files/data_file.h"
 
 #include "core/save_file.h"
 

@@ -1,4 +1,4 @@
-#include "auxiliary/program_version.h"
+#include "files/program_version.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "logged_data/graph_data.h"
+#include "files/graph_data.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -38,7 +38,7 @@
 #include <array>
 #include <limits>
 
-#include "logged_data/graph_data.h"
+#include "files/graph_data.h"
 
 namespace nesmo {
 

@@ -1,4 +1,4 @@
-#include "maintenance/firmware_file.h"
+#include "files/firmware_file.h"
 
 #include <QFile>
 

@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <array>
 
-#include "logged_data/tag_reader.h"
+#include "files/tag_reader.h"
 
 namespace nesmo {
 

@@ -1,0 +1,50 @@
+cmake_minimum_required(VERSION 3.16)
+# The house's rule, checked at every build: a folder of src/ includes only the
+# folders below it (docs/ARCHITECTURE.md). Run as
+#   cmake -DSRC=<src folder> -DSTAMP=<file> -P check_layers.cmake
+# A file that includes a folder its own may not fails the build with a message
+# naming the file, the line and what its folder may include.
+
+set(_may_core        core)
+set(_may_reply       core reply)
+set(_may_link        core reply link)
+set(_may_files       core reply link files)
+set(_may_widgets     core widgets)
+set(_may_auxiliary   core files widgets auxiliary)
+set(_may_config      core reply link widgets config)
+set(_may_panel       core reply link widgets panel)
+set(_may_logged_data core reply link files widgets logged_data)
+set(_may_maintenance core reply link files widgets logged_data maintenance)
+set(_may_cli         core reply link files cli)
+set(_may_shell       core reply link files widgets auxiliary config panel logged_data maintenance
+                     shell)
+set(_may_sim         sim)
+
+file(GLOB _folders RELATIVE ${SRC} ${SRC}/*)
+set(_faults "")
+foreach(_folder IN LISTS _folders)
+    if(NOT IS_DIRECTORY ${SRC}/${_folder})
+        continue()
+    endif()
+    if(NOT DEFINED _may_${_folder})
+        string(APPEND _faults "src/${_folder}/: a folder the house does not know; give it its place in cmake/check_layers.cmake and docs/ARCHITECTURE.md\n")
+        continue()
+    endif()
+    file(GLOB _files ${SRC}/${_folder}/*.h ${SRC}/${_folder}/*.cpp)
+    foreach(_file IN LISTS _files)
+        file(STRINGS ${_file} _includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
+        foreach(_line IN LISTS _includes)
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z_]+)/.*$" "\\1" _used "${_line}")
+            if(NOT _used IN_LIST _may_${_folder})
+                file(RELATIVE_PATH _rel ${SRC}/.. ${_file})
+                string(REPLACE ";" " " _allowed "${_may_${_folder}}")
+                string(APPEND _faults "${_rel}: ${_line}: src/${_folder}/ may include only ${_allowed}\n")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(_faults)
+    message(FATAL_ERROR "An include runs against the house's layers:\n${_faults}")
+endif()
+file(WRITE ${STAMP} "layers kept\n")
