@@ -92,7 +92,7 @@ int main(int argc, char** argv)
         endDownload.push_back(timed(w, [&] { w.view().setDataText(captured); }));
         w.dataTextPage()->RichEdit1()->clear();
         open.push_back(timed(w, [&] { w.action("FileOpen")->trigger(); }));
-        state.GraphStale = true;
+        w.dataGraphPage()->markStale();
         graph.push_back(timed(w, [&] { w.ViewGraphExecute(); }));
     }
     {

@@ -106,6 +106,7 @@ public:
     void restartReplyTimer() override {}
     void restartWatchdog() override {}
     void promptReceived() override { recorded.promptReceived(); }
+    void downloadEnded() override { recorded.downloadEnded(); }
     void terminalWrite(const char* data, qsizetype n) override
     {
         recorded.terminalWrite(data, n);
@@ -231,7 +232,7 @@ void compare(const Run& a, const Run& b)
     EXPECT_SAME(state.SettingsRestored);
     EXPECT_SAME(state.TransferStatus);
     EXPECT_SAME(state.Alarm128Visible);
-    EXPECT_SAME(state.GraphStale);
+    EXPECT_SAME(host.recorded.downloadsEnded);
     EXPECT_SAME(state.CurrentFileName);
 }
 

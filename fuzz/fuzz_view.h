@@ -117,6 +117,7 @@ public:
     void restartReplyTimer() override {}
     void restartWatchdog() override {}
     void promptReceived() override { ++prompts; }
+    void downloadEnded() override { ++downloadsEnded; }
     void terminalWrite(const char* data, qsizetype n) override { terminal.append(data, n); }
     bool terminalVisible() const override { return visible; }
     void setTerminalVisible(bool v) override
@@ -129,6 +130,7 @@ public:
     bool visible = false;
     QList<bool> visibilityChanges;
     int prompts = 0;
+    int downloadsEnded = 0;
 };
 
 }  // namespace nesmo::fuzz

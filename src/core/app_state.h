@@ -44,7 +44,6 @@ struct AppState {
 
     // Pages
     bool TagNumberChanged = true;
-    bool GraphStale = false;
     bool ReturnToGraph = false;  // the tag list was last opened from the Data graph page
     bool NotesHintPending = true;
     QString CurrentFileName = QStringLiteral("Untitled.csv");

@@ -114,10 +114,13 @@ signals:
     void connectionReset();
     // The outermost exchange has ended: no command waits for its reply now.
     void exchangeEnded();
+    // A download has ended and its text is on the Data text page.
+    void dumpFinished();
 
 private:
     // ReceiveHost
     void restartReplyTimer() override { replyTimer_.start(state_.ReplyTimeoutTicks); }
+    void downloadEnded() override { emit dumpFinished(); }
     void restartWatchdog() override { timer2_.start(); }
     void promptReceived() override;
     void terminalWrite(const char* data, qsizetype n) override;

@@ -356,7 +356,7 @@ void ReceivePath::EndDownload()
     capture_.close();
     view_.setDataText(capture_.text());
     view_.setDataStatus(1, QString());
-    state_.GraphStale = true;
+    host_.downloadEnded();
     view_.hideDownloadProgress();
     reportCaptureError();
 }

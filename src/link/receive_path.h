@@ -19,6 +19,7 @@ public:
     virtual void restartReplyTimer() = 0;  // ReplyTimer for ReplyTimeoutTicks
     virtual void restartWatchdog() = 0;    // Timer2, the 3000 ms quiet-line watchdog
     virtual void promptReceived() = 0;     // the reply has ended (network mode closes the link)
+    virtual void downloadEnded() {}        // a download's text is on the Data text page
     virtual void terminalWrite(const char* data, qsizetype n) = 0;
     // Whether terminalWrite() keeps anything: when not, no text is collected for it.
     virtual bool terminalKept() const { return true; }

@@ -65,7 +65,7 @@ void DataFileCommands::openFile(const QString& path)
     text_.setTextBytes(file.bytes);
     state_.CurrentFileName = path;
     showFileName(path);
-    state_.GraphStale = true;
+    graph_.markStale();
 }
 
 void DataFileCommands::FileSaveAsExecute()

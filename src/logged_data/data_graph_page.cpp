@@ -143,6 +143,7 @@ DataGraphPage::DataGraphPage(AppState& state, Link& link, Dialogs& dialogs, Data
                              QWidget* parent)
     : QWidget(parent), state_(state), link_(link), dialogs_(dialogs), text_(text)
 {
+    connect(&link_, &Link::dumpFinished, this, &DataGraphPage::markStale);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
@@ -477,7 +478,7 @@ void DataGraphPage::optionToggled()
 
 void DataGraphPage::ChangeGraphSeries()
 {
-    state_.GraphStale = true;
+    stale_ = true;
     // At least one series is always shown.
     if (!options_[0]->isChecked() && !options_[1]->isChecked() && !options_[2]->isChecked() &&
         !options_[3]->isChecked())
@@ -487,12 +488,12 @@ void DataGraphPage::ChangeGraphSeries()
 
 void DataGraphPage::Tab3Show()
 {
-    if (!state_.GraphStale) {
+    if (!stale_) {
         link_.SendCommand(QByteArray(cmd::kGraphShown));
         // A tag dump captured during that exchange makes the graph stale.
-        if (!state_.GraphStale) return;
+        if (!stale_) return;
     }
-    state_.GraphStale = false;
+    stale_ = false;
 
     const QByteArray text = text_.textBytes();
     const GraphData data =
@@ -704,7 +705,7 @@ void DataGraphPage::printExposureSummary()
 
 void DataGraphPage::drawForReport()
 {
-    if (!state_.GraphStale) return;
+    if (!stale_) return;
     draw(buildGraphData(text_.textBytes(), graphOptions(),
                         deviceNumberFromFileName(state_.CurrentFileName)));
 }

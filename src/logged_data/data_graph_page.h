@@ -86,6 +86,10 @@ public:
     void setActiveCheck(std::function<bool()> isActive) { isActive_ = std::move(isActive); }
 
     void Tab3Show();
+    // The chart no longer shows the Data text page's text: the next showing draws
+    // it anew (a download has ended, a file was opened, the series changed).
+    void markStale() { stale_ = true; }
+    bool isStale() const { return stale_; }
     void ChangeGraphSeries();
     void GraphDataExecute() { options_[0]->trigger(); }
     void GraphTempExecute() { options_[1]->trigger(); }
@@ -147,6 +151,7 @@ private:
     Dialogs& dialogs_;
     DataTextPage& text_;
     std::function<bool()> isActive_;
+    bool stale_ = false;
     QToolBar* toolBar_ = nullptr;
     QAction* exposureAction_ = nullptr;
     ExposureWindow* exposure_ = nullptr;

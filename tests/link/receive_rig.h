@@ -15,6 +15,7 @@ public:
     void restartReplyTimer() override { ++replyTimerRestarts; }
     void restartWatchdog() override { ++watchdogRestarts; }
     void promptReceived() override { ++prompts; }
+    void downloadEnded() override { ++downloadsEnded; }
     void terminalWrite(const char* data, qsizetype n) override { terminal.append(data, n); }
     bool terminalVisible() const override { return visible; }
     void setTerminalVisible(bool v) override
@@ -29,6 +30,7 @@ public:
     int replyTimerRestarts = 0;
     int watchdogRestarts = 0;
     int prompts = 0;
+    int downloadsEnded = 0;
 };
 
 // The receive path with the real reply parser behind it, capturing into a

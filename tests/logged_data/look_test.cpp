@@ -78,7 +78,7 @@ TEST(LoggedDataLook, TagPanelTextAndGraph)
         keepPicture(&window, QStringLiteral("data-text") + suffix);
 
         // The graph of the tag, whole and zoomed.
-        state.GraphStale = true;
+        window.dataGraphPage()->markStale();
         window.ViewGraphExecute();
         QCoreApplication::processEvents();
         DataGraphPage* graph = window.dataGraphPage();

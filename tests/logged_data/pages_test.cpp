@@ -193,7 +193,7 @@ TEST(DataTextPage, OpenAndSaveAs)
               QStringLiteral("note one\nnote two\nnote three\nlast"));
     EXPECT_EQ(rig.state.CurrentFileName, in);
     EXPECT_EQ(rig.text()->statusPanel(0), QStringLiteral("site4.csv"));
-    EXPECT_TRUE(rig.state.GraphStale);
+    EXPECT_TRUE(rig.graph()->isStale());
 
     // A long file goes into the view in blocks of lines; its lines read back,
     // copy and show as they were, the last one ended or not.
@@ -610,10 +610,10 @@ TEST(DataGraphPage, OptionsAndTheAxisRule)
     rig.window->ViewMainExecute();
     rig.window->action("Markers")->trigger();
     rig.window->action("StepGraph1")->trigger();
-    EXPECT_TRUE(rig.state.GraphStale);
+    EXPECT_TRUE(rig.graph()->isStale());
     EXPECT_EQ(rig.graph()->series(SeriesTemp)->scatterStyle().shape(), QCPScatterStyle::ssNone);
     rig.showGraph();
-    EXPECT_FALSE(rig.state.GraphStale);
+    EXPECT_FALSE(rig.graph()->isStale());
     EXPECT_EQ(rig.graph()->series(SeriesTemp)->scatterStyle().shape(), QCPScatterStyle::ssDiamond);
     EXPECT_EQ(rig.graph()->series(SeriesTemp)->lineStyle(), QCPGraph::lsLine);
 
