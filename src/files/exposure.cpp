@@ -354,9 +354,7 @@ ExposureSummary summarize(QByteArrayView text, bool ranged, double firstTime, do
     const qsizetype lineCount = std::min(lines.size(), g.times.size());
     s.recordLines = static_cast<int>(lineCount);
     s.missingRecords = std::max(0, s.announcedRecords - s.recordLines);
-    const QByteArray period = g.header.LogPeriodText;
-    s.periodSeconds =
-        period.mid(0, 2).toInt() * 3600 + period.mid(3, 2).toInt() * 60 + period.mid(6, 2).toInt();
+    s.periodSeconds = g.periodSeconds;
 
     // The file's own record times, and the fields read one by one.
     const double delay = g.drawingDelaySeconds / kSecondsPerDay;
@@ -403,7 +401,7 @@ ExposureSummary summarize(QByteArrayView text, bool ranged, double firstTime, do
         s.notes << QStringLiteral(
                        "The log period is %1, so the records cannot be told apart "
                        "in time; no time-weighted figures are given.")
-                       .arg(QString::fromLatin1(period));
+                       .arg(QString::fromLatin1(g.header.LogPeriodText));
         addAlarm(s, g.header.alarm, values[SeriesData], nullptr);
     }
     return s;

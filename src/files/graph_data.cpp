@@ -104,6 +104,7 @@ GraphData buildGraphData(QByteArrayView text, const GraphOptions& options, int d
     int period = 0;
     try {
         period = secondsOf(h.LogPeriodText);
+        g.periodSeconds = period;
         int startSeconds = secondsOf(h.StartTime);
         // With a period of 5 s or less the drawing starts a few periods after
         // the header's start time.

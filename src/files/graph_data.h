@@ -31,6 +31,8 @@ struct GraphData {
     // How much later than the file's own stamps (start + k periods) the times
     // above are: a tag of a log period of 5 s or less is drawn a few periods late.
     int drawingDelaySeconds = 0;
+    // The header's log period ("hh:mm:ss") in seconds.
+    int periodSeconds = 0;
     // The values of each shown series, one per time; a value that could not be
     // read is NaN and leaves a gap. A series that is not shown stays empty.
     std::array<QList<double>, kSeriesCount> values;
