@@ -6,20 +6,31 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc)
+# The time each step took, printed at the end (the README's test section).
+steps=()
+step() { steps+=("$(printf '%-44s %4d s' "$1" "$SECONDS")"); SECONDS=0; }
+SECONDS=0
 
 bash scripts/install-deps.sh
+step "dependencies"
 
 echo "== Sanitizer build (ASan + UBSan, clang, fuzz targets)"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DNESMO_SANITIZE=ON -DNESMO_FUZZ=ON -DNESMO_BENCH=OFF
+step "sanitizer build: configure"
 cmake --build build-asan -j"$jobs"
+step "sanitizer build: compile and link"
 (cd build-asan && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j"$jobs" --timeout 600)
+step "sanitizer build: tests"
 
 echo "== Build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+step "build: configure"
 cmake --build build -j"$jobs"
+step "build: compile and link"
 (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600)
+step "build: tests"
 
 echo "== Package"
 # The Debian package from the same build: staged and started, built, checked, and
@@ -29,3 +40,7 @@ if [ "$(id -u)" -eq 0 ]; then
 else
   bash scripts/package-check.sh build
 fi
+step "package"
+
+echo "== Time taken"
+printf '%s\n' "${steps[@]}"
